@@ -1,0 +1,211 @@
+// editor_chunks.cpp - the editor section of a 3DS stream (chunk 0x3D3D):
+// named objects carrying triangle meshes, lights or cameras, and material
+// entries, each read into a new record of the scene under construction.
+#include <stdlib.h>
+#include <string.h>
+
+#include "reader_internal.h"
+
+// Faces and vertices are read in blocks of this many records, then
+// unpacked, rather than field by field.
+static const uint32_t BLOCK_RECORDS = 256;
+
+static void read_vertex_list(Mesh* mesh)
+{
+    uint16_t count = read_u16();
+    // A second vertex list replaces the first, which is released now.
+    free(mesh->vertices);
+    mesh->vertices = nullptr;
+    mesh->vertex_count = 0;
+    mesh->vertices = (Vertex*)alloc_zeroed(count * (uint32_t)sizeof(Vertex));
+    mesh->vertex_count = count;
+
+    uint8_t block[BLOCK_RECORDS * 12];
+    for (uint32_t done = 0; done < count;) {
+        uint32_t n = count - done < BLOCK_RECORDS ? count - done : BLOCK_RECORDS;
+        g_read(block, n * 12);
+        for (uint32_t i = 0; i < n; ++i) {
+            Vec3* p = &mesh->vertices[done + i].position;
+            p->x = le_float(block + 12 * i);
+            p->y = le_float(block + 12 * i + 4);
+            p->z = le_float(block + 12 * i + 8);
+        }
+        done += n;
+    }
+}
+
+static void read_face_list(Mesh* mesh)
+{
+    uint16_t count = read_u16();
+    // A second face list replaces the first, which is released now.
+    free(mesh->faces);
+    mesh->faces = nullptr;
+    mesh->face_count = 0;
+    mesh->faces = (Face*)alloc_zeroed(count * (uint32_t)sizeof(Face));
+    mesh->face_count = count;
+
+    uint8_t block[BLOCK_RECORDS * 8];
+    for (uint32_t done = 0; done < count;) {
+        uint32_t n = count - done < BLOCK_RECORDS ? count - done : BLOCK_RECORDS;
+        g_read(block, n * 8);
+        for (uint32_t i = 0; i < n; ++i) {
+            Face* f = &mesh->faces[done + i];
+            const uint8_t* b = block + 8 * i;
+            f->vertex[0] = le_u16(b);
+            f->vertex[1] = le_u16(b + 2);
+            f->vertex[2] = le_u16(b + 4);
+            f->flags = le_u16(b + 6);
+        }
+        done += n;
+    }
+}
+
+// Assigns a named material to the listed faces. An index past the face
+// list falls back to face 0; in a mesh without faces the group is ignored.
+static void read_face_material(Mesh* mesh)
+{
+    if (mesh->face_count == 0) return;
+    char name[20];
+    read_string(name, sizeof name);
+    int found = find_material(name);
+    uint16_t material = found < 0 ? 0 : (uint16_t)found;
+    uint16_t count = read_u16();
+    for (uint32_t i = 0; i < count; ++i) {
+        uint16_t face = read_u16();
+        if (face >= mesh->face_count) face = 0;
+        mesh->faces[face].material = material;
+    }
+}
+
+// A map coordinate outside [-100, 100], or not a number, becomes 0.
+static float clamp_map_coord(float value) { return value >= -100.0f && value <= 100.0f ? value : 0.0f; }
+
+static void read_map_coords(Mesh* mesh)
+{
+    uint16_t count = read_u16();
+    if (count != mesh->vertex_count) fail("Bad number of map coordinates [%s].", mesh->name);
+    for (uint32_t i = 0; i < count; ++i) {
+        float uv[2];
+        read_floats(uv, 2);
+        mesh->vertices[i].u = clamp_map_coord(uv[0]);
+        mesh->vertices[i].v = clamp_map_coord(uv[1]);
+    }
+}
+
+static void read_smoothing_groups(uint32_t end, Mesh* mesh)
+{
+    for (uint32_t i = 0; g_tell() < end && i < mesh->face_count; ++i) mesh->faces[i].smoothing = read_u32();
+}
+
+static void read_local_matrix(Mesh* mesh)
+{
+    float values[12];
+    read_floats(values, 12);
+    float* m = mesh->local_matrix;
+    memcpy(m, values, 9 * sizeof(float));
+    mesh->origin = Vec3{values[9], values[10], values[11]};
+    const Vec3& o = mesh->origin;
+    for (int r = 0; r < 3; ++r)
+        m[9 + r] = (-o.x) * m[3 * r] + (-o.y) * m[3 * r + 1] + (-o.z) * m[3 * r + 2];
+}
+
+static void read_mesh_texture_info(Mesh* mesh)
+{
+    skip_bytes(2);  // map type
+    mesh->map_tiling_x = read_float();
+    mesh->map_tiling_y = read_float();
+    skip_bytes(76);
+}
+
+static void read_triangle_mesh(uint32_t end, const char* name)
+{
+    Mesh* mesh = add_mesh();
+    memcpy(mesh->name, name, strlen(name) + 1);
+    ChunkWalk walk;
+    walk_begin(&walk, end);
+    while (walk_next(&walk)) {
+        switch (walk.id) {
+        case 0x4110: read_vertex_list(mesh); break;
+        case 0x4120:
+            // The face list's sub-chunks follow its faces and are met by
+            // this same walk.
+            read_face_list(mesh);
+            walk_continue_here(&walk);
+            continue;
+        case 0x4130: read_face_material(mesh); break;
+        case 0x4140: read_map_coords(mesh); break;
+        case 0x4150: read_smoothing_groups(walk.child_end, mesh); break;
+        case 0x4160: read_local_matrix(mesh); break;
+        case 0x4165: mesh->color = read_u8(); break;
+        case 0x4170: read_mesh_texture_info(mesh); break;
+        }
+        walk_skip(&walk);
+    }
+}
+
+static void read_light(uint32_t end, const char* name)
+{
+    Light* light = add_light();
+    memcpy(light->name, name, strlen(name) + 1);
+    float position[3];
+    read_floats(position, 3);
+    light->position = Vec3{position[0], position[1], position[2]};
+    ChunkWalk walk;
+    walk_begin(&walk, end);
+    while (walk_next(&walk)) {
+        if (walk.id == 0x0010) read_floats(light->color, 3);
+        walk_skip(&walk);
+    }
+}
+
+static void read_camera(const char* name)
+{
+    Camera* camera = add_camera();
+    memcpy(camera->name, name, strlen(name) + 1);
+    float body[8];
+    read_floats(body, 8);
+    camera->position = Vec3{body[0], body[1], body[2]};
+    camera->target = Vec3{body[3], body[4], body[5]};
+    camera->bank = body[6];
+    camera->lens = body[7];
+}
+
+static void read_named_object(uint32_t end)
+{
+    char name[16];
+    read_string(name, sizeof name);
+    ChunkWalk walk;
+    walk_begin(&walk, end);
+    while (walk_next(&walk)) {
+        switch (walk.id) {
+        case 0x4100: read_triangle_mesh(walk.child_end, name); break;
+        case 0x4600: read_light(walk.child_end, name); break;
+        case 0x4700: read_camera(name); break;
+        }
+        walk_skip(&walk);
+    }
+}
+
+static void read_material(uint32_t end)
+{
+    Material* material = add_material();
+    ChunkWalk walk;
+    walk_begin(&walk, end);
+    while (walk_next(&walk)) {
+        if (walk.id == 0xA000) read_string(material->name, sizeof material->name);
+        walk_skip(&walk);
+    }
+}
+
+void read_editor_chunk(uint32_t end)
+{
+    ChunkWalk walk;
+    walk_begin(&walk, end);
+    while (walk_next(&walk)) {
+        switch (walk.id) {
+        case 0x4000: read_named_object(walk.child_end); break;
+        case 0xAFFF: read_material(walk.child_end); break;
+        }
+        walk_skip(&walk);
+    }
+}

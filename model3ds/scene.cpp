@@ -1,0 +1,177 @@
+// scene.cpp - the growth of the scene's four lists, the name indexes that
+// the reader looks records up by, and the release of a scene.
+#include <stdlib.h>
+#include <string.h>
+
+#include "reader_internal.h"
+
+// Grows a list by exactly one zero-filled record. On failure the list keeps
+// its old array and count, so free_scene still releases it.
+static void* grow_list(void** array, int32_t* count, size_t record_size, const char* failure_text)
+{
+    size_t new_size = ((size_t)*count + 1) * record_size;
+    void* grown = new_size <= UINT32_MAX ? realloc(*array, new_size) : nullptr;
+    if (!grown) fail(failure_text, (unsigned)new_size);
+    *array = grown;
+    ++*count;
+    void* record = (char*)grown + new_size - record_size;
+    memset(record, 0, record_size);
+    return record;
+}
+
+Mesh* add_mesh()
+{
+    Scene* s = g_loading_scene;
+    return (Mesh*)grow_list((void**)&s->meshes, &s->mesh_count, sizeof(Mesh),
+                            "Error reallocating memory for object list (%u bytes).");
+}
+
+Camera* add_camera()
+{
+    Scene* s = g_loading_scene;
+    return (Camera*)grow_list((void**)&s->cameras, &s->camera_count, sizeof(Camera),
+                              "Error reallocating memory for camera list (%u bytes).");
+}
+
+Light* add_light()
+{
+    Scene* s = g_loading_scene;
+    return (Light*)grow_list((void**)&s->lights, &s->light_count, sizeof(Light),
+                             "Error reallocating memory for light list (%u bytes).");
+}
+
+Material* add_material()
+{
+    Scene* s = g_loading_scene;
+    return (Material*)grow_list((void**)&s->materials, &s->material_count, sizeof(Material),
+                                "Error reallocating memory for material list (%u bytes).");
+}
+
+// --- Name indexes ---
+//
+// An open-addressing hash table of record indices per list, keyed by the
+// record's name. Lists only ever grow at their end, so the index catches up
+// by inserting the records added since the last lookup; a name already in
+// the index keeps its earlier record, which is what "the first record of
+// that name" asks for.
+
+struct NameIndex {
+    int32_t* slots;        // record index + 1; 0 marks an empty slot
+    uint32_t capacity;     // a power of two, or 0
+    int32_t indexed_count; // records [0, indexed_count) are in the index
+};
+
+static NameIndex g_mesh_index, g_camera_index, g_light_index, g_material_index;
+
+static uint32_t hash_name(const char* name)
+{
+    uint32_t h = 2166136261u;
+    for (const unsigned char* p = (const unsigned char*)name; *p; ++p) h = (h ^ *p) * 16777619u;
+    return h;
+}
+
+// The slot holding name, or the empty slot where it would go.
+static uint32_t find_slot(const NameIndex* index, const char* name, const char* base, size_t stride)
+{
+    uint32_t mask = index->capacity - 1;
+    uint32_t slot = hash_name(name) & mask;
+    while (index->slots[slot] != 0 && strcmp(base + (size_t)(index->slots[slot] - 1) * stride, name) != 0)
+        slot = (slot + 1) & mask;
+    return slot;
+}
+
+static void index_insert(NameIndex* index, int32_t record, const char* base, size_t stride)
+{
+    const char* name = base + (size_t)record * stride;
+    uint32_t slot = find_slot(index, name, base, stride);
+    if (index->slots[slot] == 0) index->slots[slot] = record + 1;
+}
+
+static int find_named(NameIndex* index, const char* name, const void* records, int32_t count, size_t stride)
+{
+    const char* base = (const char*)records;
+    if (index->indexed_count < count) {
+        // Keep the table at most half full.
+        if ((uint32_t)count >= index->capacity / 2) {
+            uint32_t capacity = 64;
+            while (capacity / 2 <= (uint32_t)count) capacity *= 2;
+            free(index->slots);
+            *index = NameIndex{};
+            index->slots = (int32_t*)alloc_zeroed(capacity * (uint32_t)sizeof(int32_t));
+            index->capacity = capacity;
+        }
+        for (int32_t i = index->indexed_count; i < count; ++i) index_insert(index, i, base, stride);
+        index->indexed_count = count;
+    }
+    if (index->capacity == 0) return -1;
+    return index->slots[find_slot(index, name, base, stride)] - 1;
+}
+
+int find_mesh(const char* name)
+{
+    Scene* s = g_loading_scene;
+    return find_named(&g_mesh_index, name, s->meshes, s->mesh_count, sizeof(Mesh));
+}
+
+int find_camera(const char* name)
+{
+    Scene* s = g_loading_scene;
+    return find_named(&g_camera_index, name, s->cameras, s->camera_count, sizeof(Camera));
+}
+
+int find_light(const char* name)
+{
+    Scene* s = g_loading_scene;
+    return find_named(&g_light_index, name, s->lights, s->light_count, sizeof(Light));
+}
+
+int find_material(const char* name)
+{
+    Scene* s = g_loading_scene;
+    return find_named(&g_material_index, name, s->materials, s->material_count, sizeof(Material));
+}
+
+void free_name_indexes()
+{
+    NameIndex* indexes[] = {&g_mesh_index, &g_camera_index, &g_light_index, &g_material_index};
+    for (NameIndex* index : indexes) {
+        free(index->slots);
+        *index = NameIndex{};
+    }
+}
+
+// --- Release ---
+
+void free_scene(Scene* scene)
+{
+    if (!scene) return;
+    if (scene->lights) {
+        for (int32_t i = 0; i < scene->light_count; ++i) free(scene->lights[i].pos_keys);
+        free(scene->lights);
+    }
+    if (scene->cameras) {
+        for (int32_t i = 0; i < scene->camera_count; ++i) {
+            Camera* c = &scene->cameras[i];
+            free(c->pos_keys);
+            free(c->target_keys);
+            free(c->fov_keys);
+            free(c->roll_keys);
+        }
+        free(scene->cameras);
+    }
+    free(scene->materials);
+    if (scene->meshes) {
+        for (int32_t i = 0; i < scene->mesh_count; ++i) {
+            Mesh* m = &scene->meshes[i];
+            free(m->faces);
+            free(m->vertices);
+            free(m->pos_keys);
+            free(m->rot_keys);
+            free(m->scale_keys);
+            free(m->morph_keys);
+            free(m->hide_keys);
+        }
+        free(scene->meshes);
+    }
+    free(scene);
+}
