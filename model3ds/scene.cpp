@@ -87,9 +87,11 @@ static void index_insert(NameIndex* index, int32_t record, const char* base, siz
     if (index->slots[slot] == 0) index->slots[slot] = record + 1;
 }
 
-static int find_named(NameIndex* index, const char* name, const void* records, int32_t count, size_t stride)
+// names points at the name field of the first record; stride is the
+// record size.
+static int find_named(NameIndex* index, const char* name, const char* names, int32_t count, size_t stride)
 {
-    const char* base = (const char*)records;
+    const char* base = names;
     if (index->indexed_count < count) {
         // Keep the table at most half full.
         if ((uint32_t)count >= index->capacity / 2) {
@@ -110,25 +112,26 @@ static int find_named(NameIndex* index, const char* name, const void* records, i
 int find_mesh(const char* name)
 {
     Scene* s = g_loading_scene;
-    return find_named(&g_mesh_index, name, s->meshes, s->mesh_count, sizeof(Mesh));
+    return find_named(&g_mesh_index, name, s->meshes ? s->meshes->name : nullptr, s->mesh_count, sizeof(Mesh));
 }
 
 int find_camera(const char* name)
 {
     Scene* s = g_loading_scene;
-    return find_named(&g_camera_index, name, s->cameras, s->camera_count, sizeof(Camera));
+    return find_named(&g_camera_index, name, s->cameras ? s->cameras->name : nullptr, s->camera_count, sizeof(Camera));
 }
 
 int find_light(const char* name)
 {
     Scene* s = g_loading_scene;
-    return find_named(&g_light_index, name, s->lights, s->light_count, sizeof(Light));
+    return find_named(&g_light_index, name, s->lights ? s->lights->name : nullptr, s->light_count, sizeof(Light));
 }
 
 int find_material(const char* name)
 {
     Scene* s = g_loading_scene;
-    return find_named(&g_material_index, name, s->materials, s->material_count, sizeof(Material));
+    return find_named(&g_material_index, name, s->materials ? s->materials->name : nullptr, s->material_count,
+                      sizeof(Material));
 }
 
 void free_name_indexes()

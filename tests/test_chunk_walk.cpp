@@ -1,1 +1,263 @@
+// The chunk walk: skipping, absolute seeks, children that run past their
+// parent, read_string's limits, and chunk lengths that would stall a walk.
 #include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace {
+
+// A chunk that no walk handles, holding bytes that would fail the load if
+// anything read them as chunks or fields.
+void put_poison_chunk(ChunkWriter* w, uint16_t id)
+{
+    begin_chunk(w, id);
+    begin_chunk(w, 0x4000);  // looks like a named object with a broken child
+    put_string(w, "evil");
+    put_chunk_header(w, 0x4100, 0xFFFFFF00u);
+    end_chunk(w);
+    end_chunk(w);
+}
+
+TEST(ChunkWalk, UnhandledChunksAreSkippedWithTheirSubChunksAtEveryLevel)
+{
+    std::vector<uint8_t> image = main_chunk([](ChunkWriter* w) {
+        put_poison_chunk(w, 0x0002);
+        begin_chunk(w, 0x3D3D);
+        put_poison_chunk(w, 0x3D3E);
+        begin_chunk(w, 0xAFFF);
+        put_poison_chunk(w, 0xA010);
+        begin_chunk(w, 0xA000);
+        put_string(w, "steel");
+        end_chunk(w);
+        end_chunk(w);
+        begin_named_object(w, "obj");
+        put_poison_chunk(w, 0x4010);
+        begin_chunk(w, 0x4100);
+        put_poison_chunk(w, 0x4111);
+        put_vertex_list(w, {{1, 2, 3}});
+        end_chunk(w);
+        begin_chunk(w, 0x4600);
+        put_float(w, 1);
+        put_float(w, 2);
+        put_float(w, 3);
+        put_poison_chunk(w, 0x0011);
+        end_chunk(w);
+        end_chunk(w);
+        end_chunk(w);
+        begin_chunk(w, 0xB000);
+        put_poison_chunk(w, 0xB00A);
+        begin_chunk(w, 0xB002);
+        put_poison_chunk(w, 0xB011);
+        put_node_header(w, "obj", 1, 2, 3);
+        end_chunk(w);
+        end_chunk(w);
+    });
+    Loaded loaded = load_memory(image);
+    ASSERT_NE(loaded.scene, nullptr) << loaded.error;
+    const Scene& s = *loaded.scene;
+    ASSERT_EQ(s.mesh_count, 1);
+    ASSERT_EQ(s.light_count, 1);
+    ASSERT_EQ(s.material_count, 1);
+    EXPECT_STREQ(s.materials[0].name, "steel");
+    EXPECT_EQ(s.meshes[0].vertex_count, 1);
+    EXPECT_EQ(s.meshes[0].parent_id, 3);
+    EXPECT_EQ(s.lights[0].position.z, 3.0f);
+}
+
+TEST(ChunkWalk, HandlerThatReadsLessIsPutBackInStepBySeek)
+{
+    // A vertex list chunk with trailing bytes, a camera with sub-chunks.
+    std::vector<uint8_t> image = main_chunk([](ChunkWriter* w) {
+        begin_chunk(w, 0x3D3D);
+        begin_named_object(w, "m");
+        begin_chunk(w, 0x4100);
+        begin_chunk(w, 0x4110);
+        put_u16(w, 1);
+        put_float(w, 1);
+        put_float(w, 2);
+        put_float(w, 3);
+        put_u32(w, 0xFFFFFFFF);
+        end_chunk(w);
+        begin_chunk(w, 0x4165);
+        put_u8(w, 9);
+        end_chunk(w);
+        end_chunk(w);
+        end_chunk(w);
+        begin_named_object(w, "cam");
+        begin_chunk(w, 0x4700);
+        const float body[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+        put_floats(w, body, 8);
+        put_poison_chunk(w, 0x4710);
+        end_chunk(w);
+        end_chunk(w);
+        end_chunk(w);
+    });
+    Loaded loaded = load_memory(image);
+    ASSERT_NE(loaded.scene, nullptr) << loaded.error;
+    EXPECT_EQ(loaded.scene->meshes[0].color, 9);
+    ASSERT_EQ(loaded.scene->camera_count, 1);
+    EXPECT_EQ(loaded.scene->cameras[0].lens, 8.0f);
+}
+
+TEST(ChunkWalk, ChildRunningPastItsParentEndsOnlyTheParentsWalk)
+{
+    // Inside the first object the mesh's last child claims 40 bytes more
+    // than the mesh holds. The mesh walk ends there; the editor walk seeks
+    // to the object's own end and reads the second object.
+    std::vector<uint8_t> image = main_chunk([](ChunkWriter* w) {
+        begin_chunk(w, 0x3D3D);
+        begin_named_object(w, "first");
+        begin_chunk(w, 0x4100);
+        put_vertex_list(w, {{1, 1, 1}});
+        size_t color_at = w->bytes.size();
+        begin_chunk(w, 0x4165);
+        put_u8(w, 5);
+        end_chunk(w);
+        patch_u32(w, color_at + 2, 47);
+        end_chunk(w);
+        end_chunk(w);
+        put_mesh_object(w, "second", {{2, 2, 2}, {3, 3, 3}}, {});
+        end_chunk(w);
+    });
+    for (int method : {LOAD_3DS_MEMORY, LOAD_3DS_FILE}) {
+        Loaded loaded = method == LOAD_3DS_MEMORY ? load_memory(image) : load_file(image);
+        ASSERT_NE(loaded.scene, nullptr) << loaded.error;
+        ASSERT_EQ(loaded.scene->mesh_count, 2);
+        EXPECT_EQ(loaded.scene->meshes[0].color, 5);
+        EXPECT_STREQ(loaded.scene->meshes[1].name, "second");
+        EXPECT_EQ(loaded.scene->meshes[1].vertex_count, 2);
+    }
+}
+
+TEST(ReadString, FifteenCharactersAreReadWhole)
+{
+    std::vector<uint8_t> image = main_chunk([](ChunkWriter* w) {
+        begin_chunk(w, 0x3D3D);
+        put_mesh_object(w, "ABCDEFGHIJKLMNO", {{1, 2, 3}}, {});
+        end_chunk(w);
+    });
+    Loaded loaded = load_memory(image);
+    ASSERT_NE(loaded.scene, nullptr) << loaded.error;
+    EXPECT_STREQ(loaded.scene->meshes[0].name, "ABCDEFGHIJKLMNO");
+    EXPECT_EQ(loaded.scene->meshes[0].vertex_count, 1);
+}
+
+TEST(ReadString, LongerNameKeepsFifteenAndTheWalkStartsAtItsSeventeenthByte)
+{
+    // "ABCDEFGHIJKLMNOP" consumes 16 bytes; the walk starts at its NUL, so
+    // the NUL and the next byte 0x41 form the child id 0x4100 (a mesh).
+    ChunkWriter w;
+    begin_chunk(&w, 0x4D4D);
+    begin_chunk(&w, 0x3D3D);
+    begin_chunk(&w, 0x4000);
+    put_bytes(&w, "ABCDEFGHIJKLMNOP", 16);
+    size_t header_at = w.bytes.size();
+    put_u8(&w, 0x00);
+    put_u8(&w, 0x41);
+    put_u32(&w, 0);  // the mesh chunk's length, set below
+    put_vertex_list(&w, {{1, 2, 3}, {4, 5, 6}});
+    patch_u32(&w, header_at + 2, (uint32_t)(w.bytes.size() - header_at));
+    end_chunk(&w);
+    end_chunk(&w);
+    end_chunk(&w);
+
+    Loaded loaded = load_memory(w.bytes);
+    ASSERT_NE(loaded.scene, nullptr) << loaded.error;
+    ASSERT_EQ(loaded.scene->mesh_count, 1);
+    EXPECT_STREQ(loaded.scene->meshes[0].name, "ABCDEFGHIJKLMNO");
+    EXPECT_EQ(loaded.scene->meshes[0].vertex_count, 2);
+}
+
+TEST(ReadString, MaterialNamesHoldNineteenCharacters)
+{
+    std::vector<uint8_t> image = main_chunk([](ChunkWriter* w) {
+        begin_chunk(w, 0x3D3D);
+        put_material(w, "ABCDEFGHIJKLMNOPQRS");
+        put_material(w, "ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+        end_chunk(w);
+    });
+    Loaded loaded = load_memory(image);
+    ASSERT_NE(loaded.scene, nullptr) << loaded.error;
+    ASSERT_EQ(loaded.scene->material_count, 2);
+    EXPECT_STREQ(loaded.scene->materials[0].name, "ABCDEFGHIJKLMNOPQRS");
+    EXPECT_STREQ(loaded.scene->materials[1].name, "ABCDEFGHIJKLMNOPQRS");
+}
+
+// A chunk length below its own header, or an end past 2^32, would keep a
+// walk from advancing (or send it backwards): the stream is rejected.
+TEST(ChunkWalk, LengthsThatWouldStallAWalkAreRejected)
+{
+    struct Case {
+        const char* where;
+        uint32_t length;
+    };
+    const Case cases[] = {{"main", 0}, {"main", 5}, {"editor", 0}, {"editor", 1}, {"editor", 5},
+                          {"mesh child", 0}, {"mesh child", 3}, {"keyframer child", 0},
+                          {"node child", 2}, {"editor", 0xFFFFFFFFu}, {"node child", 0xFFFFFFF0u}};
+    for (const Case& c : cases) {
+        std::string where = c.where;
+        SCOPED_TRACE(where + " length " + std::to_string(c.length));
+        size_t bad_at = 0;
+        ChunkWriter w;
+        auto lie_here = [&](uint16_t id) {
+            bad_at = w.bytes.size();
+            put_chunk_header(&w, id, c.length);
+            put_u32(&w, 0);
+        };
+        if (where == "main") {
+            lie_here(0x4D4D);
+        } else {
+            begin_chunk(&w, 0x4D4D);
+            if (where == "editor") {
+                lie_here(0x3D3D);
+            } else if (where == "mesh child") {
+                begin_chunk(&w, 0x3D3D);
+                begin_named_object(&w, "m");
+                begin_chunk(&w, 0x4100);
+                lie_here(0x4110);
+                end_chunk(&w);
+                end_chunk(&w);
+                end_chunk(&w);
+            } else {
+                begin_chunk(&w, 0xB000);
+                if (where == "keyframer child") {
+                    lie_here(0xB008);
+                } else {
+                    begin_chunk(&w, 0xB002);
+                    lie_here(0xB030);
+                    end_chunk(&w);
+                }
+                end_chunk(&w);
+            }
+            end_chunk(&w);
+        }
+        std::string expected =
+            "Bad chunk length " + std::to_string(c.length) + " at position " + std::to_string(bad_at) + ".";
+        Loaded m = load_memory(w.bytes);
+        EXPECT_EQ(m.scene, nullptr);
+        EXPECT_EQ(m.error, expected);
+        // In a stream the positions are the stream's own.
+        Loaded f = load_file(w.bytes, 100);
+        EXPECT_EQ(f.scene, nullptr);
+        EXPECT_EQ(f.error, "Bad chunk length " + std::to_string(c.length) + " at position " +
+                               std::to_string(bad_at + 100) + ".");
+    }
+}
+
+TEST(ChunkWalk, NodeChildLengthThatWouldStallIsRejectedEvenWithoutObjects)
+{
+    // The keyframer comes before any mesh: the node has no object, yet its
+    // children are still walked safely.
+    std::vector<uint8_t> image = main_chunk([](ChunkWriter* w) {
+        begin_chunk(w, 0xB000);
+        begin_chunk(w, 0xB002);
+        put_chunk_header(w, 0xB020, 0);
+        end_chunk(w);
+        end_chunk(w);
+    });
+    Loaded loaded = load_memory(image);
+    EXPECT_EQ(loaded.scene, nullptr);
+    EXPECT_EQ(loaded.error, "Bad chunk length 0 at position 18.");
+}
+
+}  // namespace

@@ -1,1 +1,363 @@
+// The editor section: meshes with their vertex lists, faces, map
+// coordinates, face materials, smoothing, frames and texture info; lights,
+// cameras and materials.
 #include <gtest/gtest.h>
+#include <math.h>
+
+#include <limits>
+
+#include "test_support.h"
+
+namespace {
+
+// A stream with an editor section holding what `body` writes.
+template <typename Body>
+std::vector<uint8_t> editor(Body body)
+{
+    return main_chunk([&](ChunkWriter* w) {
+        begin_chunk(w, 0x3D3D);
+        body(w);
+        end_chunk(w);
+    });
+}
+
+// An editor section with one mesh "m" whose children `body` writes.
+template <typename Body>
+std::vector<uint8_t> one_mesh(Body body)
+{
+    return editor([&](ChunkWriter* w) {
+        begin_named_object(w, "m");
+        begin_chunk(w, 0x4100);
+        body(w);
+        end_chunk(w);
+        end_chunk(w);
+    });
+}
+
+const std::initializer_list<Vec3> kTriangle = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+
+TEST(EditorMesh, VerticesAndFacesAreStoredAsRead)
+{
+    Loaded loaded = load_memory(one_mesh([](ChunkWriter* w) {
+        put_vertex_list(w, {{1.5f, -2, 3}, {4, 5, 6.25f}});
+        begin_face_list(w, {{0, 1, 9, 0x0007}, {65535, 1, 0, 0x8000}});
+        end_chunk(w);
+    }));
+    ASSERT_NE(loaded.scene, nullptr) << loaded.error;
+    const Mesh& m = loaded.scene->meshes[0];
+    ASSERT_EQ(m.vertex_count, 2);
+    EXPECT_EQ(m.vertices[0].position.x, 1.5f);
+    EXPECT_EQ(m.vertices[0].position.y, -2.0f);
+    EXPECT_EQ(m.vertices[1].position.z, 6.25f);
+    ASSERT_EQ(m.face_count, 2);
+    // Indices are kept as stored, in range or not.
+    EXPECT_EQ(m.faces[0].vertex[2], 9);
+    EXPECT_EQ(m.faces[1].vertex[0], 65535);
+    EXPECT_EQ(m.faces[0].flags, 7);
+    EXPECT_EQ(m.faces[1].flags, 0x8000);
+    EXPECT_EQ(m.faces[1].material, 0);
+}
+
+TEST(EditorMesh, ManyVerticesAndFacesCrossTheReadBlocks)
+{
+    ChunkWriter body;
+    begin_chunk(&body, 0x4110);
+    put_u16(&body, 1000);
+    for (int i = 0; i < 1000; ++i) {
+        put_float(&body, (float)i);
+        put_float(&body, (float)-i);
+        put_float(&body, 0.5f * i);
+    }
+    end_chunk(&body);
+    begin_chunk(&body, 0x4120);
+    put_u16(&body, 700);
+    for (int i = 0; i < 700; ++i) {
+        put_u16(&body, (uint16_t)i);
+        put_u16(&body, (uint16_t)(i + 1));
+        put_u16(&body, (uint16_t)(i + 2));
+        put_u16(&body, (uint16_t)(i * 3));
+    }
+    end_chunk(&body);
+    Loaded loaded = load_memory(one_mesh([&](ChunkWriter* w) { put_bytes(w, body.bytes.data(), body.bytes.size()); }));
+    ASSERT_NE(loaded.scene, nullptr) << loaded.error;
+    const Mesh& m = loaded.scene->meshes[0];
+    ASSERT_EQ(m.vertex_count, 1000);
+    ASSERT_EQ(m.face_count, 700);
+    for (int i : {0, 255, 256, 511, 999}) {
+        EXPECT_EQ(m.vertices[i].position.x, (float)i);
+        EXPECT_EQ(m.vertices[i].position.y, (float)-i);
+        EXPECT_EQ(m.vertices[i].position.z, 0.5f * i);
+    }
+    for (int i : {0, 255, 256, 699}) {
+        EXPECT_EQ(m.faces[i].vertex[0], i);
+        EXPECT_EQ(m.faces[i].vertex[2], i + 2);
+        EXPECT_EQ(m.faces[i].flags, (uint16_t)(i * 3));
+    }
+}
+
+TEST(EditorMesh, MapCoordinatesOutsideTheirRangeBecomeZero)
+{
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    struct Case {
+        float stored, kept;
+    };
+    const Case cases[] = {{100.0f, 100.0f}, {-100.0f, -100.0f}, {0.25f, 0.25f}, {100.5f, 0.0f},
+                          {-250.0f, 0.0f},  {inf, 0.0f},        {-inf, 0.0f},   {nan, 0.0f}};
+    const size_t n = sizeof cases / sizeof cases[0];
+    Loaded loaded = load_memory(one_mesh([&](ChunkWriter* w) {
+        begin_chunk(w, 0x4110);
+        put_u16(w, (uint16_t)n);
+        for (size_t i = 0; i < 3 * n; ++i) put_float(w, 1);
+        end_chunk(w);
+        begin_chunk(w, 0x4140);
+        put_u16(w, (uint16_t)n);
+        // Each case once as u (with v fine) and once as v.
+        for (size_t i = 0; i < n; ++i) {
+            put_float(w, cases[i].stored);
+            put_float(w, cases[n - 1 - i].stored);
+        }
+        end_chunk(w);
+    }));
+    ASSERT_NE(loaded.scene, nullptr) << loaded.error;
+    const Mesh& m = loaded.scene->meshes[0];
+    for (size_t i = 0; i < n; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(m.vertices[i].u, cases[i].kept);
+        EXPECT_EQ(m.vertices[i].v, cases[n - 1 - i].kept);
+    }
+}
+
+TEST(EditorMesh, MapCoordinateCountMustMatchTheVertexCount)
+{
+    auto with_map = [](bool vertices_first, uint16_t map_count) {
+        return one_mesh([=](ChunkWriter* w) {
+            if (vertices_first) put_vertex_list(w, kTriangle);
+            begin_chunk(w, 0x4140);
+            put_u16(w, map_count);
+            for (int i = 0; i < 2 * map_count; ++i) put_float(w, 0.5f);
+            end_chunk(w);
+            if (!vertices_first) put_vertex_list(w, kTriangle);
+        });
+    };
+    Loaded fewer = load_memory(with_map(true, 2));
+    EXPECT_EQ(fewer.scene, nullptr);
+    EXPECT_EQ(fewer.error, "Bad number of map coordinates [m].");
+    Loaded before = load_memory(with_map(false, 3));
+    EXPECT_EQ(before.scene, nullptr);
+    EXPECT_EQ(before.error, "Bad number of map coordinates [m].");
+    Loaded empty_before = load_memory(with_map(false, 0));
+    ASSERT_NE(empty_before.scene, nullptr) << empty_before.error;
+    EXPECT_EQ(empty_before.scene->meshes[0].vertex_count, 3);
+    Loaded matching = load_memory(with_map(true, 3));
+    ASSERT_NE(matching.scene, nullptr) << matching.error;
+    EXPECT_EQ(matching.scene->meshes[0].vertices[2].v, 0.5f);
+}
+
+TEST(EditorMesh, FaceMaterialGroupsFindTheFirstMaterialOfThatNameReadSoFar)
+{
+    Loaded loaded = load_memory(editor([](ChunkWriter* w) {
+        put_material(w, "Zero");
+        put_material(w, "Steel");
+        put_material(w, "steel");
+        put_material(w, "Steel");  // a duplicate: the first keeps the name
+        begin_named_object(w, "m");
+        begin_chunk(w, 0x4100);
+        put_vertex_list(w, kTriangle);
+        begin_face_list(w, {{0, 1, 2, 0}, {0, 1, 2, 0}, {0, 1, 2, 0}, {0, 1, 2, 0}, {0, 1, 2, 0}});
+        put_material_group(w, "Zero", {0, 1, 2, 3, 4});
+        put_material_group(w, "Steel", {1});
+        put_material_group(w, "steel", {2});
+        put_material_group(w, "Later", {3});    // defined after this mesh
+        put_material_group(w, "Nowhere", {4});  // defined nowhere
+        put_material_group(w, "Steel", {5, 60000});  // past the faces: face 0
+        end_chunk(w);
+        end_chunk(w);
+        end_chunk(w);
+        put_material(w, "Later");
+    }));
+    ASSERT_NE(loaded.scene, nullptr) << loaded.error;
+    const Mesh& m = loaded.scene->meshes[0];
+    EXPECT_EQ(m.faces[0].material, 1);
+    EXPECT_EQ(m.faces[1].material, 1);
+    EXPECT_EQ(m.faces[2].material, 2);
+    EXPECT_EQ(m.faces[3].material, 0);
+    EXPECT_EQ(m.faces[4].material, 0);
+    EXPECT_EQ(loaded.scene->material_count, 5);
+}
+
+TEST(EditorMesh, FaceMaterialGroupWithoutFacesIsIgnored)
+{
+    // No face list, and an empty one: there is no face 0 to fall back on.
+    for (bool empty_list : {false, true}) {
+        Loaded loaded = load_memory(editor([&](ChunkWriter* w) {
+            put_material(w, "A");
+            begin_named_object(w, "m");
+            begin_chunk(w, 0x4100);
+            put_vertex_list(w, kTriangle);
+            if (empty_list) {
+                begin_face_list(w, {});
+                end_chunk(w);
+            }
+            put_material_group(w, "A", {0, 3, 65535});
+            begin_chunk(w, 0x4165);
+            put_u8(w, 4);
+            end_chunk(w);
+            end_chunk(w);
+            end_chunk(w);
+        }));
+        ASSERT_NE(loaded.scene, nullptr) << loaded.error;
+        EXPECT_EQ(loaded.scene->meshes[0].face_count, 0);
+        EXPECT_EQ(loaded.scene->meshes[0].color, 4);
+    }
+}
+
+TEST(EditorMesh, SmoothingGroupsFillFacesUpToTheChunkOrTheFaceCount)
+{
+    auto with_smoothing = [](int values) {
+        return one_mesh([=](ChunkWriter* w) {
+            put_vertex_list(w, kTriangle);
+            begin_face_list(w, {{0, 1, 2, 0}, {0, 1, 2, 0}, {0, 1, 2, 0}});
+            begin_chunk(w, 0x4150);
+            for (int i = 0; i < values; ++i) put_u32(w, 0x80000001u << i);
+            end_chunk(w);
+            end_chunk(w);
+            begin_chunk(w, 0x4165);
+            put_u8(w, 7);
+            end_chunk(w);
+        });
+    };
+    Loaded shorter = load_memory(with_smoothing(2));
+    ASSERT_NE(shorter.scene, nullptr) << shorter.error;
+    EXPECT_EQ(shorter.scene->meshes[0].faces[0].smoothing, 0x80000001u);
+    EXPECT_EQ(shorter.scene->meshes[0].faces[1].smoothing, 2u);
+    EXPECT_EQ(shorter.scene->meshes[0].faces[2].smoothing, 0u);
+    Loaded longer = load_memory(with_smoothing(5));
+    ASSERT_NE(longer.scene, nullptr) << longer.error;
+    EXPECT_EQ(longer.scene->meshes[0].faces[2].smoothing, 4u);
+    EXPECT_EQ(longer.scene->meshes[0].color, 7);
+}
+
+TEST(EditorMesh, FaceListSubChunksAreMetByTheMeshWalk)
+{
+    // The smoothing chunk sits inside the face list: a walk that sought to
+    // the face list's end would never meet it.
+    Loaded loaded = load_memory(one_mesh([](ChunkWriter* w) {
+        put_vertex_list(w, kTriangle);
+        begin_face_list(w, {{0, 1, 2, 0}, {2, 1, 0, 0}});
+        begin_chunk(w, 0x4150);
+        put_u32(w, 11);
+        put_u32(w, 22);
+        end_chunk(w);
+        end_chunk(w);
+        begin_chunk(w, 0x4165);
+        put_u8(w, 3);
+        end_chunk(w);
+    }));
+    ASSERT_NE(loaded.scene, nullptr) << loaded.error;
+    EXPECT_EQ(loaded.scene->meshes[0].faces[1].smoothing, 22u);
+    EXPECT_EQ(loaded.scene->meshes[0].color, 3);
+}
+
+TEST(EditorMesh, SecondListsReplaceTheFirst)
+{
+    Loaded loaded = load_memory(one_mesh([](ChunkWriter* w) {
+        put_vertex_list(w, kTriangle);
+        begin_face_list(w, {{0, 1, 2, 1}, {0, 1, 2, 1}});
+        end_chunk(w);
+        put_vertex_list(w, {{9, 9, 9}});
+        begin_face_list(w, {{0, 0, 0, 5}});
+        end_chunk(w);
+    }));
+    ASSERT_NE(loaded.scene, nullptr) << loaded.error;
+    const Mesh& m = loaded.scene->meshes[0];
+    ASSERT_EQ(m.vertex_count, 1);
+    EXPECT_EQ(m.vertices[0].position.x, 9.0f);
+    ASSERT_EQ(m.face_count, 1);
+    EXPECT_EQ(m.faces[0].flags, 5);
+    // The first arrays were released when replaced (LeakSanitizer checks).
+}
+
+TEST(EditorMesh, LocalFrameAndTextureInfo)
+{
+    Loaded loaded = load_memory(one_mesh([](ChunkWriter* w) {
+        begin_chunk(w, 0x4160);
+        const float frame[12] = {0, 1, 0, -1, 0, 0, 0, 0, 2, 10, 20, 30};
+        put_floats(w, frame, 12);
+        end_chunk(w);
+        begin_chunk(w, 0x4170);
+        put_u16(w, 1);
+        put_float(w, 2.5f);
+        put_float(w, -3);
+        for (int i = 0; i < 76; ++i) put_u8(w, 0xEE);
+        end_chunk(w);
+        begin_chunk(w, 0x4165);
+        put_u8(w, 200);
+        end_chunk(w);
+    }));
+    ASSERT_NE(loaded.scene, nullptr) << loaded.error;
+    const Mesh& m = loaded.scene->meshes[0];
+    const float expected[12] = {0, 1, 0, -1, 0, 0, 0, 0, 2, -20, 10, -60};
+    for (int i = 0; i < 12; ++i) EXPECT_EQ(m.local_matrix[i], expected[i]) << i;
+    EXPECT_EQ(m.origin.x, 10.0f);
+    EXPECT_EQ(m.origin.z, 30.0f);
+    EXPECT_EQ(m.map_tiling_x, 2.5f);
+    EXPECT_EQ(m.map_tiling_y, -3.0f);
+    EXPECT_EQ(m.color, 200);
+}
+
+TEST(EditorObjects, LightsCamerasAndSharedNames)
+{
+    Loaded loaded = load_memory(editor([](ChunkWriter* w) {
+        begin_named_object(w, "both");
+        begin_chunk(w, 0x4100);
+        put_vertex_list(w, kTriangle);
+        end_chunk(w);
+        begin_chunk(w, 0x4600);
+        put_float(w, 1);
+        put_float(w, 2);
+        put_float(w, 3);
+        begin_chunk(w, 0x0010);
+        put_float(w, 0.25f);
+        put_float(w, 0.5f);
+        put_float(w, 1);
+        end_chunk(w);
+        end_chunk(w);
+        end_chunk(w);
+        // A light with only a 24-bit colour keeps (0, 0, 0).
+        begin_named_object(w, "dim");
+        begin_chunk(w, 0x4600);
+        put_float(w, 0);
+        put_float(w, 0);
+        put_float(w, 0);
+        begin_chunk(w, 0x0011);
+        put_u8(w, 255);
+        put_u8(w, 255);
+        put_u8(w, 255);
+        end_chunk(w);
+        end_chunk(w);
+        end_chunk(w);
+        put_camera_object(w, "eye", {1, 2, 3}, {4, 5, 6}, 7.5f, 35);
+    }));
+    ASSERT_NE(loaded.scene, nullptr) << loaded.error;
+    const Scene& s = *loaded.scene;
+    ASSERT_EQ(s.mesh_count, 1);
+    ASSERT_EQ(s.light_count, 2);
+    ASSERT_EQ(s.camera_count, 1);
+    EXPECT_STREQ(s.meshes[0].name, "both");
+    EXPECT_STREQ(s.lights[0].name, "both");
+    EXPECT_EQ(s.lights[0].position.y, 2.0f);
+    EXPECT_EQ(s.lights[0].color[0], 0.25f);
+    EXPECT_EQ(s.lights[0].color[2], 1.0f);
+    EXPECT_EQ(s.lights[1].color[0], 0.0f);
+    const Camera& c = s.cameras[0];
+    EXPECT_STREQ(c.name, "eye");
+    EXPECT_EQ(c.position.x, 1.0f);
+    EXPECT_EQ(c.position.z, 3.0f);
+    EXPECT_EQ(c.target.x, 4.0f);
+    EXPECT_EQ(c.target.z, 6.0f);
+    EXPECT_EQ(c.bank, 7.5f);
+    EXPECT_EQ(c.lens, 35.0f);
+}
+
+}  // namespace

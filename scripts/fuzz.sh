@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Fuzzes the 3DS reader with libFuzzer for SECONDS (default 60).
+#
+# Builds the "fuzz" preset, fills build/fuzz/seeds with the real 3DS files
+# (when the shared corpus folder is there) and the generated seeds, and runs
+# the fuzzer with its working corpus in build/fuzz/corpus, which is kept
+# between runs. Crash, leak, timeout and out-of-memory inputs land in
+# build/fuzz/artifacts. Exits non-zero when the fuzzer finds any.
+# Usage: scripts/fuzz.sh [SECONDS]
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+seconds="${1:-60}"
+if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -eq 0 ]; then
+  echo "usage: $0 [SECONDS]" >&2
+  exit 2
+fi
+
+"$root/scripts/install-deps.sh"
+
+cd "$root"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$(nproc)" --target fuzz_load_3ds make_fuzz_seeds
+
+build="$root/build/fuzz"
+corpus_dir="$(cd "$root/.." && pwd)/shared/corpus/3ds"
+seeds="$build/seeds"
+work="$build/corpus"
+artifacts="$build/artifacts"
+rm -rf "$seeds" "$artifacts"
+mkdir -p "$seeds" "$work" "$artifacts"
+
+if [ -d "$corpus_dir" ]; then
+  copied=0
+  while IFS= read -r -d '' file; do
+    cp "$file" "$seeds/"
+    copied=$((copied + 1))
+  done < <(find "$corpus_dir" -maxdepth 1 -type f -iname '*.3ds' -print0)
+  echo "seeds: $copied files from $corpus_dir"
+else
+  echo "seeds: $corpus_dir absent, skipped"
+fi
+"$build/fuzz/make_fuzz_seeds" "$seeds"
+
+max_len="$(find "$seeds" -type f -printf '%s\n' | sort -n | tail -n 1)"
+echo "fuzzing for ${seconds}s, max_len $max_len"
+
+status=0
+"$build/fuzz/fuzz_load_3ds" \
+  -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len="$max_len" \
+  -dict="$root/fuzz/load_3ds.dict" -artifact_prefix="$artifacts/" -print_final_stats=1 \
+  "$work" "$seeds" || status=$?
+
+found="$(find "$artifacts" -type f | sort)"
+if [ "$status" -ne 0 ] || [ -n "$found" ]; then
+  echo "fuzz.sh: the fuzzer stopped with status $status" >&2
+  [ -z "$found" ] || printf 'fuzz.sh: finding: %s\n' $found >&2
+  exit 1
+fi
+echo "fuzz.sh: no findings in ${seconds}s; working corpus: $(find "$work" -type f | wc -l) inputs"
