@@ -33,7 +33,7 @@ run() {
     rc=$?
 }
 
-# expect_run NAME CODE STDERR_TEXT ARGS... - exact exit code, exact stderr,
+# expect_error NAME CODE STDERR_TEXT ARGS... - exact exit code, exact stderr,
 # empty stdout.
 expect_error() {
     local name=$1 code=$2 message=$3
@@ -90,7 +90,7 @@ nan = float("nan")
 # Scene one: materials (one with quote, backslash, Latin-1 and control
 # bytes in its name, one that no face uses), a mesh whose faces use two of
 # them, a camera with an infinite lens, a light with a not-a-number colour
-# whose node names the mesh's node as parent, and a keyframer with every
+# whose node names the mesh's node (7) as parent, and a keyframer with every
 # mesh track.
 odd = b'M"\\\xe9\x01x'
 mesh_name = b"Tri\x80"
@@ -110,7 +110,7 @@ scene_one = chunk(0x4D4D,
     chunk(0xB000,
         chunk(0xB008, struct.pack("<ii", 5, 250)),
         chunk(0xB002,
-            chunk(0xB030, u16(0)),
+            chunk(0xB030, u16(7)),
             node_header(mesh_name, 0x4000, 0xFFFF),
             chunk(0xB013, floats(0, 0, 0)),
             track(0xB020, [(0, floats(0, 0, 0)), (10, floats(1, 1, 1))]),
@@ -120,7 +120,7 @@ scene_one = chunk(0x4D4D,
             track(0xB029, [(1, b""), (2, b""), (3, b""), (4, b"")])),
         chunk(0xB005,
             chunk(0xB030, u16(1)),
-            node_header(b"Lamp\t", 0, 0))))
+            node_header(b"Lamp\t", 0, 7))))
 open("one.3ds", "wb").write(scene_one)
 
 # Scene two: no materials, a mesh with not-a-number coordinates (which the
@@ -133,7 +133,7 @@ scene_two = chunk(0x4D4D,
                 chunk(0x4120, u16(1), u16(0, 1, 2, 7))))),
     chunk(0xB000,
         chunk(0xB002,
-            chunk(0xB030, u16(0)),
+            chunk(0xB030, u16(3)),
             node_header(b"Flat", 0x0800, 0xFFFF),
             track(0xB020, [(0, floats(0, 0, 0))]))))
 open("two.3ds", "wb").write(scene_two)
@@ -154,7 +154,7 @@ axes: stream (as stored, Z up)
 mesh 0 "Tri\x80": 4 vertices, 3 faces
   extents: x -4.5 .. 7, y -2 .. 8.25, z -9 .. 100
   materials: "Wood", "M\x22\x5C\xE9\x01x"
-  node: id 0, parent 65535, flags 0x4000, has_children 1
+  node: id 7, parent 65535, flags 0x4000, has_children 1
   keys: position 2, rotation 1, scale 3, morph 1, hide 4
 material 0 "Wood"
 material 1 "M\x22\x5C\xE9\x01x"
@@ -174,7 +174,7 @@ cat >want.txt <<'EOF'
     {"name": "Tri\u0080", "vertex_count": 4, "face_count": 3,
      "extents": {"min": [-4.5, -2, -9], "max": [7, 8.25, 100]},
      "materials": ["Wood", "M\"\\\u00e9\u0001x"],
-     "node": {"id": 0, "parent_id": 65535, "flags": 16384, "has_children": true},
+     "node": {"id": 7, "parent_id": 65535, "flags": 16384, "has_children": true},
      "keys": {"position": 2, "rotation": 1, "scale": 3, "morph": 1, "hide": 4}}
   ],
   "materials": [
@@ -207,7 +207,7 @@ axes: stream (as stored, Z up)
 mesh 0 "Flat": 3 vertices, 1 faces
   extents: x 3 .. 3, y 1 .. 4, z -1 .. 2
   materials: none
-  node: id 0, parent 65535, flags 0x0800, has_children 0
+  node: id 3, parent 65535, flags 0x0800, has_children 0
   keys: position 1, rotation 0, scale 0, morph 0, hide 0
 segment: first 0, last 0
 total: 1 meshes, 3 vertices, 1 faces, 0 materials, 0 cameras, 0 lights
@@ -222,7 +222,7 @@ cat >want.txt <<'EOF'
     {"name": "Flat", "vertex_count": 3, "face_count": 1,
      "extents": {"min": [3, 1, -1], "max": [3, 4, 2]},
      "materials": [],
-     "node": {"id": 0, "parent_id": 65535, "flags": 2048, "has_children": false},
+     "node": {"id": 3, "parent_id": 65535, "flags": 2048, "has_children": false},
      "keys": {"position": 1, "rotation": 0, "scale": 0, "morph": 0, "hide": 0}}
   ],
   "materials": [],

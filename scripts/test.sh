@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# The project's test command: installs what is missing (Debian 12, as root),
+# builds and runs every test.
+#   1. host build under AddressSanitizer, UndefinedBehaviorSanitizer and
+#      LeakSanitizer: unit tests and tool tests;
+#   2. Windows build (MinGW-w64 i686): the same unit tests under Wine;
+#   3. the reader's fuzz target for a bounded time (FUZZ_SECONDS, default 60).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+
+jobs=$(nproc)
+
+echo "== host build and tests (sanitizers on)"
+cmake --preset host >/dev/null
+cmake --build --preset host -j"$jobs"
+ctest --preset host -j"$jobs"
+
+echo "== Windows build, tests under Wine"
+export WINEDEBUG=-all
+WINEPREFIX=$(mktemp -d /tmp/saver-wine.XXXXXX)
+export WINEPREFIX
+trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$WINEPREFIX"' EXIT
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j"$jobs"
+ctest --preset windows
+
+echo "== fuzzing the reader for ${FUZZ_SECONDS:-60} s"
+scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
+
+echo "all tests passed"
