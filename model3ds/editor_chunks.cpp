@@ -143,6 +143,9 @@ static void read_triangle_mesh(uint32_t end, const char* name)
     }
 }
 
+// A colour of three floats: red, green, blue.
+static void read_color_f(Light* light) { read_floats(light->color, 3); }
+
 static void read_light(uint32_t end, const char* name)
 {
     Light* light = add_light();
@@ -153,11 +156,12 @@ static void read_light(uint32_t end, const char* name)
     ChunkWalk walk;
     walk_begin(&walk, end);
     while (walk_next(&walk)) {
-        if (walk.id == 0x0010) read_floats(light->color, 3);
+        if (walk.id == 0x0010) read_color_f(light);
         walk_skip(&walk);
     }
 }
 
+// The camera's 32-byte body; its sub-chunks are left to the caller's seek.
 static void read_camera(const char* name)
 {
     Camera* camera = add_camera();

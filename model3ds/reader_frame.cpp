@@ -22,10 +22,12 @@ uint32_t g_mem_pos;
 
 void fail(const char* format, ...)
 {
-    va_list args;
-    va_start(args, format);
-    vsnprintf(g_error_text, LOAD_3DS_ERROR_TEXT_SIZE, format, args);
-    va_end(args);
+    if (g_error_text) {
+        va_list args;
+        va_start(args, format);
+        vsnprintf(g_error_text, LOAD_3DS_ERROR_TEXT_SIZE, format, args);
+        va_end(args);
+    }
     longjmp(g_error_jump, 1);
 }
 
@@ -225,7 +227,7 @@ Scene* load_3ds(char* error_text, const void* source, int method, uint32_t size)
         g_seek = mem_seek;
         g_tell = mem_tell;
     } else {
-        snprintf(error_text, LOAD_3DS_ERROR_TEXT_SIZE, "Invalid reading method selected (%d).", method);
+        if (error_text) snprintf(error_text, LOAD_3DS_ERROR_TEXT_SIZE, "Invalid reading method selected (%d).", method);
         return nullptr;
     }
 
