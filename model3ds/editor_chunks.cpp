@@ -70,10 +70,16 @@ static void read_face_material(Mesh* mesh)
     int found = find_material(name);
     uint16_t material = found < 0 ? 0 : (uint16_t)found;
     uint16_t count = read_u16();
-    for (uint32_t i = 0; i < count; ++i) {
-        uint16_t face = read_u16();
-        if (face >= mesh->face_count) face = 0;
-        mesh->faces[face].material = material;
+    uint8_t block[BLOCK_RECORDS * 2];
+    for (uint32_t done = 0; done < count;) {
+        uint32_t n = count - done < BLOCK_RECORDS ? count - done : BLOCK_RECORDS;
+        g_read(block, n * 2);
+        for (uint32_t i = 0; i < n; ++i) {
+            uint16_t face = le_u16(block + 2 * i);
+            if (face >= mesh->face_count) face = 0;
+            mesh->faces[face].material = material;
+        }
+        done += n;
     }
 }
 
@@ -92,9 +98,22 @@ static void read_map_coords(Mesh* mesh)
     }
 }
 
+// One u32 per face while the position is below the chunk's end: a short
+// chunk leaves the remaining faces at 0, a long one is read only up to the
+// face count.
 static void read_smoothing_groups(uint32_t end, Mesh* mesh)
 {
-    for (uint32_t i = 0; g_tell() < end && i < mesh->face_count; ++i) mesh->faces[i].smoothing = read_u32();
+    uint32_t position = g_tell();
+    if (position >= end) return;
+    uint32_t count = (uint32_t)(((uint64_t)end - position + 3) / 4);
+    if (count > mesh->face_count) count = mesh->face_count;
+    uint8_t block[BLOCK_RECORDS * 4];
+    for (uint32_t done = 0; done < count;) {
+        uint32_t n = count - done < BLOCK_RECORDS ? count - done : BLOCK_RECORDS;
+        g_read(block, n * 4);
+        for (uint32_t i = 0; i < n; ++i) mesh->faces[done + i].smoothing = le_u32(block + 4 * i);
+        done += n;
+    }
 }
 
 static void read_local_matrix(Mesh* mesh)

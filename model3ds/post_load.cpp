@@ -35,29 +35,22 @@ void compute_object_matrix(Mesh* mesh)
 
 void mark_parent_meshes(Scene* scene)
 {
+    // Every node id that some mesh, camera (or camera target) or light names
+    // as its parent, as one bit of a 65,536-bit set; then each mesh looks up
+    // its own node id. One pass over each list, however many meshes.
+    static const uint32_t WORDS = 65536 / 32;
+    uint32_t named[WORDS] = {};
+    auto mark = [&](uint16_t id) { named[id >> 5] |= 1u << (id & 31); };
+    for (int32_t j = 0; j < scene->mesh_count; ++j) mark(scene->meshes[j].parent_id);
+    for (int32_t j = 0; j < scene->camera_count; ++j) {
+        mark(scene->cameras[j].parent_id);
+        mark(scene->cameras[j].target_parent_id);
+    }
+    for (int32_t j = 0; j < scene->light_count; ++j) mark(scene->lights[j].parent_id);
+
     for (int32_t i = 0; i < scene->mesh_count; ++i) {
-        Mesh* mesh = &scene->meshes[i];
-        uint16_t id = mesh->node_id;
-        mesh->has_children = 0;
-        for (int32_t j = 0; j < scene->mesh_count; ++j) {
-            if (scene->meshes[j].parent_id == id) {
-                mesh->has_children = 1;
-                break;
-            }
-        }
-        for (int32_t j = 0; j < scene->camera_count; ++j) {
-            const Camera& camera = scene->cameras[j];
-            if (camera.parent_id == id || camera.target_parent_id == id) {
-                mesh->has_children = 1;
-                break;
-            }
-        }
-        for (int32_t j = 0; j < scene->light_count; ++j) {
-            if (scene->lights[j].parent_id == id) {
-                mesh->has_children = 1;
-                break;
-            }
-        }
+        uint16_t id = scene->meshes[i].node_id;
+        scene->meshes[i].has_children = (named[id >> 5] >> (id & 31)) & 1u;
     }
 }
 

@@ -238,6 +238,30 @@ TEST(EditorMesh, SmoothingGroupsFillFacesUpToTheChunkOrTheFaceCount)
     EXPECT_EQ(longer.scene->meshes[0].color, 7);
 }
 
+TEST(EditorMesh, SmoothingValueStartedBeforeTheChunkEndIsReadWhole)
+{
+    // A body of 6 bytes: the second value starts inside the chunk and takes
+    // its last two bytes from the next chunk's header (id 0x4165).
+    Loaded loaded = load_memory(one_mesh([](ChunkWriter* w) {
+        put_vertex_list(w, kTriangle);
+        begin_face_list(w, {{0, 1, 2, 0}, {0, 1, 2, 0}, {0, 1, 2, 0}});
+        begin_chunk(w, 0x4150);
+        put_u32(w, 0x11111111u);
+        put_u16(w, 0x2222);
+        end_chunk(w);
+        end_chunk(w);
+        begin_chunk(w, 0x4165);
+        put_u8(w, 1);
+        end_chunk(w);
+    }));
+    ASSERT_NE(loaded.scene, nullptr) << loaded.error;
+    const Mesh& m = loaded.scene->meshes[0];
+    EXPECT_EQ(m.faces[0].smoothing, 0x11111111u);
+    EXPECT_EQ(m.faces[1].smoothing, 0x41652222u);
+    EXPECT_EQ(m.faces[2].smoothing, 0u);
+    EXPECT_EQ(m.color, 1);
+}
+
 TEST(EditorMesh, FaceListSubChunksAreMetByTheMeshWalk)
 {
     // The smoothing chunk sits inside the face list: a walk that sought to
