@@ -6,9 +6,21 @@
 
 #include "reader_internal.h"
 
-// Faces and vertices are read in blocks of this many records, then
-// unpacked, rather than field by field.
-static const uint32_t BLOCK_RECORDS = 256;
+// Reads count records of record_size bytes a block at a time and hands each
+// to unpack(index, bytes): far fewer calls into the byte source than field
+// by field, with the same outcome when the data runs out.
+template <typename Unpack>
+static void read_records(uint32_t count, uint32_t record_size, Unpack unpack)
+{
+    uint8_t block[4096];
+    const uint32_t per_block = sizeof block / record_size;
+    for (uint32_t done = 0; done < count;) {
+        uint32_t n = count - done < per_block ? count - done : per_block;
+        g_read(block, n * record_size);
+        for (uint32_t i = 0; i < n; ++i) unpack(done + i, block + i * record_size);
+        done += n;
+    }
+}
 
 static void read_vertex_list(Mesh* mesh)
 {
@@ -20,18 +32,9 @@ static void read_vertex_list(Mesh* mesh)
     mesh->vertices = (Vertex*)alloc_zeroed(count * (uint32_t)sizeof(Vertex));
     mesh->vertex_count = count;
 
-    uint8_t block[BLOCK_RECORDS * 12];
-    for (uint32_t done = 0; done < count;) {
-        uint32_t n = count - done < BLOCK_RECORDS ? count - done : BLOCK_RECORDS;
-        g_read(block, n * 12);
-        for (uint32_t i = 0; i < n; ++i) {
-            Vec3* p = &mesh->vertices[done + i].position;
-            p->x = le_float(block + 12 * i);
-            p->y = le_float(block + 12 * i + 4);
-            p->z = le_float(block + 12 * i + 8);
-        }
-        done += n;
-    }
+    read_records(count, 12, [mesh](uint32_t i, const uint8_t* b) {
+        mesh->vertices[i].position = Vec3{le_float(b), le_float(b + 4), le_float(b + 8)};
+    });
 }
 
 static void read_face_list(Mesh* mesh)
@@ -44,20 +47,13 @@ static void read_face_list(Mesh* mesh)
     mesh->faces = (Face*)alloc_zeroed(count * (uint32_t)sizeof(Face));
     mesh->face_count = count;
 
-    uint8_t block[BLOCK_RECORDS * 8];
-    for (uint32_t done = 0; done < count;) {
-        uint32_t n = count - done < BLOCK_RECORDS ? count - done : BLOCK_RECORDS;
-        g_read(block, n * 8);
-        for (uint32_t i = 0; i < n; ++i) {
-            Face* f = &mesh->faces[done + i];
-            const uint8_t* b = block + 8 * i;
-            f->vertex[0] = le_u16(b);
-            f->vertex[1] = le_u16(b + 2);
-            f->vertex[2] = le_u16(b + 4);
-            f->flags = le_u16(b + 6);
-        }
-        done += n;
-    }
+    read_records(count, 8, [mesh](uint32_t i, const uint8_t* b) {
+        Face* f = &mesh->faces[i];
+        f->vertex[0] = le_u16(b);
+        f->vertex[1] = le_u16(b + 2);
+        f->vertex[2] = le_u16(b + 4);
+        f->flags = le_u16(b + 6);
+    });
 }
 
 // Assigns a named material to the listed faces. An index past the face
@@ -70,17 +66,11 @@ static void read_face_material(Mesh* mesh)
     int found = find_material(name);
     uint16_t material = found < 0 ? 0 : (uint16_t)found;
     uint16_t count = read_u16();
-    uint8_t block[BLOCK_RECORDS * 2];
-    for (uint32_t done = 0; done < count;) {
-        uint32_t n = count - done < BLOCK_RECORDS ? count - done : BLOCK_RECORDS;
-        g_read(block, n * 2);
-        for (uint32_t i = 0; i < n; ++i) {
-            uint16_t face = le_u16(block + 2 * i);
-            if (face >= mesh->face_count) face = 0;
-            mesh->faces[face].material = material;
-        }
-        done += n;
-    }
+    read_records(count, 2, [mesh, material](uint32_t, const uint8_t* b) {
+        uint16_t face = le_u16(b);
+        if (face >= mesh->face_count) face = 0;
+        mesh->faces[face].material = material;
+    });
 }
 
 // A map coordinate outside [-100, 100], or not a number, becomes 0.
@@ -90,12 +80,10 @@ static void read_map_coords(Mesh* mesh)
 {
     uint16_t count = read_u16();
     if (count != mesh->vertex_count) fail("Bad number of map coordinates [%s].", mesh->name);
-    for (uint32_t i = 0; i < count; ++i) {
-        float uv[2];
-        read_floats(uv, 2);
-        mesh->vertices[i].u = clamp_map_coord(uv[0]);
-        mesh->vertices[i].v = clamp_map_coord(uv[1]);
-    }
+    read_records(count, 8, [mesh](uint32_t i, const uint8_t* b) {
+        mesh->vertices[i].u = clamp_map_coord(le_float(b));
+        mesh->vertices[i].v = clamp_map_coord(le_float(b + 4));
+    });
 }
 
 // One u32 per face while the position is below the chunk's end: a short
@@ -107,13 +95,7 @@ static void read_smoothing_groups(uint32_t end, Mesh* mesh)
     if (position >= end) return;
     uint32_t count = (uint32_t)(((uint64_t)end - position + 3) / 4);
     if (count > mesh->face_count) count = mesh->face_count;
-    uint8_t block[BLOCK_RECORDS * 4];
-    for (uint32_t done = 0; done < count;) {
-        uint32_t n = count - done < BLOCK_RECORDS ? count - done : BLOCK_RECORDS;
-        g_read(block, n * 4);
-        for (uint32_t i = 0; i < n; ++i) mesh->faces[done + i].smoothing = le_u32(block + 4 * i);
-        done += n;
-    }
+    read_records(count, 4, [mesh](uint32_t i, const uint8_t* b) { mesh->faces[i].smoothing = le_u32(b); });
 }
 
 static void read_local_matrix(Mesh* mesh)
