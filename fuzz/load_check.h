@@ -8,7 +8,8 @@
 //     record is read, so the address sanitizer sees a short array), names
 //     end inside their fields, and face material indices point into the
 //     material list;
-//   - both byte sources give the same outcome and the same scene.
+//   - both byte sources give the same outcome and the same scene;
+//   - exchanging the axes of a loaded scene twice gives it back unchanged.
 //
 // Shared by the libFuzzer target and the mutation run.
 #ifndef FUZZ_LOAD_CHECK_H

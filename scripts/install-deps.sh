@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev             # fuzzer (libFuzzer, sanitizers)
   g++-mingw-w64-i686                   # the Windows build
   wine wine32:i386                     # runs the Windows build's tests
+  libosmesa6-dev libglu1-mesa-dev      # renderer tests: off-screen GL and GLU
   "$@"
 )
 

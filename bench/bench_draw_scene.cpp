@@ -1,0 +1,184 @@
+// bench_draw_scene.cpp - time of one frame of draw_scene, drawn off screen
+// through Mesa's OSMesa (llvmpipe) with glFinish after every frame, at
+// 640 x 480 and 1920 x 1080. Scenes: the carried model (resources/head.3ds,
+// loaded and turned to drawing axes as the saver does) when it is there, and
+// always a generated two-mesh scene of 4,096 + 384 faces, the size of the
+// model the saver is made for. The eye sways within the frame clock's range
+// from frame to frame. Times are wall-clock: llvmpipe rasterises on threads
+// of its own.
+#include <benchmark/benchmark.h>
+#include <math.h>
+#include <stdio.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <GL/osmesa.h>
+
+#include "load_3ds.h"
+#include "render.h"
+
+namespace {
+
+// --- Generated scene: two tori of 4,096 and 384 faces ---
+
+struct OwnedMesh {
+    std::vector<Vertex> vertices;
+    std::vector<Face> faces;
+};
+
+// A torus around the y axis: rings x segments quads, two faces each.
+OwnedMesh make_torus(int rings, int segments, float major_radius, float minor_radius, float y_offset)
+{
+    const float pi = 3.14159265f;
+    OwnedMesh mesh;
+    for (int i = 0; i < rings; ++i) {
+        float u = 2.0f * pi * (float)i / (float)rings;
+        for (int j = 0; j < segments; ++j) {
+            float v = 2.0f * pi * (float)j / (float)segments;
+            float r = major_radius + minor_radius * cosf(v);
+            Vertex vertex{};
+            vertex.position = {r * cosf(u), minor_radius * sinf(v) + y_offset, r * sinf(u)};
+            mesh.vertices.push_back(vertex);
+        }
+    }
+    for (int i = 0; i < rings; ++i) {
+        for (int j = 0; j < segments; ++j) {
+            uint16_t a = (uint16_t)(i * segments + j);
+            uint16_t b = (uint16_t)(((i + 1) % rings) * segments + j);
+            uint16_t c = (uint16_t)(((i + 1) % rings) * segments + (j + 1) % segments);
+            uint16_t d = (uint16_t)(i * segments + (j + 1) % segments);
+            Face f1{};
+            f1.vertex[0] = a;
+            f1.vertex[1] = b;
+            f1.vertex[2] = c;
+            Face f2{};
+            f2.vertex[0] = a;
+            f2.vertex[1] = c;
+            f2.vertex[2] = d;
+            mesh.faces.push_back(f1);
+            mesh.faces.push_back(f2);
+        }
+    }
+    return mesh;
+}
+
+struct GeneratedScene {
+    OwnedMesh parts[2];
+    Mesh meshes[2];
+    Scene scene;
+};
+
+GeneratedScene g_generated;
+
+void build_generated_scene()
+{
+    g_generated.parts[0] = make_torus(64, 32, 2.0f, 0.8f, 0.0f);   // 4,096 faces, 2,048 vertices
+    g_generated.parts[1] = make_torus(16, 12, 0.9f, 0.3f, 1.2f);   // 384 faces, 192 vertices
+    g_generated.scene = Scene{};
+    for (int m = 0; m < 2; ++m) {
+        g_generated.meshes[m] = Mesh{};
+        g_generated.meshes[m].vertices = g_generated.parts[m].vertices.data();
+        g_generated.meshes[m].faces = g_generated.parts[m].faces.data();
+        g_generated.meshes[m].vertex_count = (uint16_t)g_generated.parts[m].vertices.size();
+        g_generated.meshes[m].face_count = (uint16_t)g_generated.parts[m].faces.size();
+    }
+    g_generated.scene.mesh_count = 2;
+    g_generated.scene.meshes = g_generated.meshes;
+}
+
+// --- The carried model ---
+
+Scene* g_model;
+
+Scene* load_model(const char* path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return nullptr;
+    std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    char error[LOAD_3DS_ERROR_TEXT_SIZE] = "";
+    Scene* scene = load_3ds(error, bytes.data(), LOAD_3DS_MEMORY, (uint32_t)bytes.size());
+    if (scene == nullptr) {
+        fprintf(stderr, "bench_draw_scene: %s: %s\n", path, error);
+        return nullptr;
+    }
+    convert_scene_axes(scene);
+    return scene;
+}
+
+int face_total(const Scene* scene)
+{
+    int total = 0;
+    for (int m = 0; m < scene->mesh_count && m < 2; ++m) total += scene->meshes[m].face_count;
+    return total;
+}
+
+// --- The benchmark ---
+
+void bm_draw_scene(benchmark::State& state, Scene* scene)
+{
+    const int width = (int)state.range(0);
+    const int height = (int)state.range(1);
+    OSMesaContext context = OSMesaCreateContextExt(OSMESA_RGBA, 24, 0, 0, nullptr);
+    std::vector<GLubyte> buffer((size_t)width * (size_t)height * 4);
+    if (context == nullptr || !OSMesaMakeCurrent(context, buffer.data(), GL_UNSIGNED_BYTE, width, height)) {
+        state.SkipWithError("no OSMesa context");
+        if (context != nullptr) OSMesaDestroyContext(context);
+        return;
+    }
+    resize_gl_view(width, height);
+    init_gl_state();
+    g_scene = scene;
+
+    double t = 0.0;
+    for (auto _ : state) {
+        // Within the frame clock's range: x and y in [-3, 3], z stays 4.
+        g_eye.x = (float)(3.0 * sin(t));
+        g_eye.y = (float)(3.0 * sin(0.7 * t));
+        t += 0.05;
+        draw_scene();
+        glFinish();
+    }
+    state.counters["faces"] = face_total(scene);
+    state.counters["frames_per_s"] = benchmark::Counter((double)state.iterations(), benchmark::Counter::kIsRate);
+
+    g_scene = nullptr;
+    g_eye = {3.0f, 4.0f, 4.0f};
+    glFinish();
+    OSMesaDestroyContext(context);
+}
+
+void register_for(const char* name, Scene* scene)
+{
+    benchmark::RegisterBenchmark(name, bm_draw_scene, scene)
+        ->Args({640, 480})
+        ->Args({1920, 1080})
+        ->ArgNames({"w", "h"})
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    build_generated_scene();
+    register_for("draw_scene/generated_4096+384", &g_generated.scene);
+    g_model = load_model(SAVER_MODEL_PATH);
+    if (g_model != nullptr) {
+        std::string name = "draw_scene/head.3ds_" + std::to_string(g_model->meshes[0].face_count) + "+" +
+                           std::to_string(g_model->mesh_count > 1 ? g_model->meshes[1].face_count : 0);
+        register_for(name.c_str(), g_model);
+    } else {
+        fprintf(stderr, "bench_draw_scene: no model at %s; the generated scene only\n", SAVER_MODEL_PATH);
+    }
+
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    free_scene(g_model);
+    return 0;
+}

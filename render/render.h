@@ -1,0 +1,73 @@
+// render.h - the portable renderer: the fixed GL state and the projection,
+// the drawing of one frame of the loaded scene, the camera globals and the
+// Vec3 functions behind the face normals.
+//
+// Depends on OpenGL 1.1 and GLU (through <GL/gl.h>; on Windows that header
+// brings in the platform header it needs by itself) and on the Scene records
+// of model3ds/scene.h. Every GL function here needs a current rendering
+// context on the calling thread.
+//
+// Call order, once per GL window: resize_gl_view, then init_gl_state, right
+// after the context is made current; then draw_scene once per frame, after
+// the frame clock has written g_eye.x and g_eye.y.
+#ifndef RENDER_RENDER_H
+#define RENDER_RENDER_H
+
+#include <stdint.h>
+
+#include <GL/gl.h>
+
+#include "scene.h"
+
+// --- Vec3 functions (caller-owned records, no result) ---
+
+// out = a - b, component by component.
+void subtract_vectors(const Vec3* a, const Vec3* b, Vec3* out);
+// destination = source, the three floats as they are.
+void copy_vector(const Vec3* source, Vec3* destination);
+// out = a x b (right-hand rule); out may be the same record as a or b.
+void cross_vectors(const Vec3* a, const Vec3* b, Vec3* out);
+// out = v / |v|; out may be the same record as v. A zero-length v gives a
+// result that is not finite.
+void normalize_vector(const Vec3* v, Vec3* out);
+
+// --- Fixed GL state and projection ---
+
+// The fog modes by index: GL_EXP, GL_EXP2, GL_LINEAR.
+extern const GLenum g_fog_modes[3];
+// Which of g_fog_modes init_gl_state selects: 2, linear fog.
+extern int32_t g_fog_mode_index;
+
+// Sets the viewport to width x height pixels (a height of 0 counts as 1) and
+// an 80-degree perspective projection from 0.1 to 100 model units; leaves
+// GL_MODELVIEW current, holding the identity.
+void resize_gl_view(int width, int height);
+
+// Sets the state every frame relies on: black clear colour, depth test,
+// linear black fog from 0.5 to 15, one white light at (5, 5, 5) in eye
+// coordinates, a grey two-sided material with white highlights, two-sided
+// lighting. Must run after resize_gl_view, while the model-view matrix is the
+// identity. Always returns true.
+bool init_gl_state();
+
+// --- Frame drawing ---
+
+// Camera, in model units: the eye point (the frame clock rewrites x and y
+// before every frame), the point looked at and the up direction.
+extern Vec3 g_eye;     // initially (3, 4, 4)
+extern Vec3 g_center;  // (0, 0, 0)
+extern Vec3 g_up;      // (0, 1, 0)
+
+// The loaded scene that draw_scene shows, or null. Owned by the program (the
+// shell loads and releases it); the renderer only reads it.
+extern Scene* g_scene;
+
+// Draws one frame into the current draw buffer: clears colour and depth,
+// places the camera from g_eye, g_center and g_up, and sends every triangle
+// of the first two meshes of g_scene, white, with one computed normal per
+// face. Faces with a vertex index outside their mesh are skipped; no scene
+// gives an empty frame. Neither flushes nor swaps. Needs the state of
+// init_gl_state and GL_MODELVIEW as the current matrix mode.
+void draw_scene();
+
+#endif
