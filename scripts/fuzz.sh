@@ -51,10 +51,12 @@ status=0
   -dict="$root/fuzz/load_3ds.dict" -artifact_prefix="$artifacts/" -print_final_stats=1 \
   "$work" "$seeds" || status=$?
 
-found="$(find "$artifacts" -type f | sort)"
-if [ "$status" -ne 0 ] || [ -n "$found" ]; then
+mapfile -t found < <(find "$artifacts" -type f | sort)
+if [ "$status" -ne 0 ] || [ "${#found[@]}" -gt 0 ]; then
   echo "fuzz.sh: the fuzzer stopped with status $status" >&2
-  [ -z "$found" ] || printf 'fuzz.sh: finding: %s\n' $found >&2
+  for file in "${found[@]}"; do
+    echo "fuzz.sh: finding: $file" >&2
+  done
   exit 1
 fi
 echo "fuzz.sh: no findings in ${seconds}s; working corpus: $(find "$work" -type f | wc -l) inputs"
