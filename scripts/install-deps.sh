@@ -11,6 +11,9 @@ packages=(
   clang libclang-rt-14-dev             # fuzzer (libFuzzer, sanitizers)
   g++-mingw-w64-i686                   # the Windows build
   wine wine32:i386                     # runs the Windows build's tests
+  libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386  # OpenGL for 32-bit programs under Wine
+  xvfb xauth xdotool x11-utils         # virtual display and input for the saver's runs
+  imagemagick                          # screenshots and the animated GIF
   libosmesa6-dev libglu1-mesa-dev      # renderer tests: off-screen GL and GLU
   "$@"
 )

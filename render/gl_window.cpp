@@ -1,0 +1,198 @@
+// gl_window.cpp - opening and closing the GL window: the "OpenGL" class, the
+// full-screen display mode (with the windowed fallback question), the window,
+// its pixel format and rendering context. Win32, GDI and WGL; the drawing
+// itself is portable (render.h).
+//
+// Every failure of the window framework is told to the user in a message box
+// without an owner window, with a fixed English text.
+#include "gl_window.h"
+
+#include <string.h>
+
+#include "render.h"
+#include "saver_window.h"
+
+HINSTANCE g_hinstance = nullptr;
+HWND g_hwnd = nullptr;
+HDC g_hdc = nullptr;
+HGLRC g_hrc = nullptr;
+bool g_fullscreen = false;
+// The first four fields are constant; colour and depth bits are filled in by
+// the first call of open_gl_window that gets a window.
+PIXELFORMATDESCRIPTOR g_pixel_format_desc = {
+    40, 1, PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER, PFD_TYPE_RGBA,
+    0,                    // colour bits
+    0, 0, 0, 0, 0, 0,     // red, green, blue bits and shifts
+    0, 0,                 // alpha bits and shift
+    0, 0, 0, 0, 0,        // accumulation bits
+    0,                    // depth bits
+    0, 0,                 // stencil bits, auxiliary buffers
+    PFD_MAIN_PLANE, 0,    // layer type, reserved
+    0, 0, 0};             // layer, visible and damage masks
+
+namespace {
+
+const char GL_CLASS_NAME[] = "OpenGL";
+// The display-settings record size the saver hands the platform: the layout
+// without the later ICM and panning fields, which every version accepts.
+const WORD DEVMODE_RECORD_SIZE = 148;
+const BYTE DEPTH_BITS = 16;
+
+// The "OpenGL" class is registered under g_hinstance (and not yet
+// unregistered).
+bool g_class_registered = false;
+// The display runs in the mode open_gl_window asked for (and the cursor is
+// hidden for it).
+bool g_display_changed = false;
+// g_pixel_format_desc has been filled in by a call that got a window.
+bool g_pixel_format_filled = false;
+
+void show_open_error(const char* text) { MessageBoxA(nullptr, text, "ERROR", MB_OK | MB_ICONEXCLAMATION); }
+
+void show_close_error(const char* text) { MessageBoxA(nullptr, text, "SHUTDOWN ERROR", MB_OK | MB_ICONINFORMATION); }
+
+// A failure from the window's creation on: release what exists, then tell.
+bool fail_open(const char* text)
+{
+    close_gl_window();
+    show_open_error(text);
+    return false;
+}
+
+// Asks for width x height at bits per pixel, at the refresh rate the display
+// runs now (the driver's default when that cannot be read).
+LONG change_display_mode(int width, int height, int bits)
+{
+    DEVMODEA mode;
+    memset(&mode, 0, sizeof mode);
+    mode.dmSize = DEVMODE_RECORD_SIZE;
+    bool have_current = EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode) != FALSE;
+    DWORD refresh_rate = mode.dmDisplayFrequency;
+
+    memset(&mode, 0, sizeof mode);
+    mode.dmSize = DEVMODE_RECORD_SIZE;
+    mode.dmPelsWidth = (DWORD)width;
+    mode.dmPelsHeight = (DWORD)height;
+    mode.dmBitsPerPel = (DWORD)bits;
+    mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+    if (have_current) {
+        mode.dmDisplayFrequency = refresh_rate;
+        mode.dmFields |= DM_DISPLAYFREQUENCY;
+    }
+    return ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN);
+}
+
+void fill_pixel_format(int bits)
+{
+    if (g_pixel_format_filled) return;
+    g_pixel_format_desc.cColorBits = (BYTE)bits;
+    g_pixel_format_desc.cDepthBits = DEPTH_BITS;
+    g_pixel_format_desc.iLayerType = PFD_MAIN_PLANE;
+    g_pixel_format_filled = true;
+}
+
+}  // namespace
+
+void restore_display_mode()
+{
+    if (!g_display_changed) return;
+    ChangeDisplaySettingsA(nullptr, 0);
+    ShowCursor(TRUE);
+    g_display_changed = false;
+}
+
+bool open_gl_window(const char* title, int width, int height, int bits, bool fullscreen, HWND parent)
+{
+    g_fullscreen = fullscreen;
+    RECT rect = {0, 0, width, height};
+    g_hinstance = GetModuleHandleA(nullptr);
+
+    WNDCLASSA window_class;
+    memset(&window_class, 0, sizeof window_class);
+    window_class.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
+    window_class.lpfnWndProc = saver_window_proc;
+    window_class.hInstance = g_hinstance;
+    window_class.hIcon = LoadIconA(nullptr, IDI_WINLOGO);
+    window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    window_class.lpszClassName = GL_CLASS_NAME;
+    if (!RegisterClassA(&window_class)) {
+        show_open_error("Failed To Register The Window Class.");
+        return false;
+    }
+    g_class_registered = true;
+
+    DWORD base_style = WS_CHILD;
+    if (g_fullscreen) {
+        if (change_display_mode(width, height, bits) != DISP_CHANGE_SUCCESSFUL) {
+            int answer = MessageBoxA(nullptr,
+                                     "The Requested Fullscreen Mode Is Not Supported By\n"
+                                     "Your Video Card. Use Windowed Mode Instead?",
+                                     "Lumo GL", MB_YESNO | MB_ICONEXCLAMATION);
+            if (answer != IDYES) {
+                MessageBoxA(nullptr, "Program Will Now Close.", "ERROR", MB_OK | MB_ICONSTOP);
+                return false;
+            }
+            g_fullscreen = false;
+        } else {
+            g_display_changed = true;
+            ShowCursor(FALSE);
+            base_style = WS_POPUP;
+        }
+    }
+
+    const DWORD ex_style = WS_EX_APPWINDOW;
+    AdjustWindowRectEx(&rect, base_style, FALSE, ex_style);
+    g_hwnd = CreateWindowExA(ex_style, GL_CLASS_NAME, title, base_style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
+                             rect.right - rect.left, rect.bottom - rect.top, parent, nullptr, g_hinstance, nullptr);
+    if (!g_hwnd) return fail_open("Window Creation Error.");
+
+    fill_pixel_format(bits);
+    g_hdc = GetDC(g_hwnd);
+    if (!g_hdc) return fail_open("Can't Create A GL Device Context.");
+    int pixel_format = ChoosePixelFormat(g_hdc, &g_pixel_format_desc);
+    if (pixel_format == 0) return fail_open("Can't Find A Suitable PixelFormat.");
+    if (!SetPixelFormat(g_hdc, pixel_format, &g_pixel_format_desc)) return fail_open("Can't Set The PixelFormat.");
+    g_hrc = wglCreateContext(g_hdc);
+    if (!g_hrc) return fail_open("Can't Create A GL Rendering Context.");
+    if (!wglMakeCurrent(g_hdc, g_hrc)) return fail_open("Can't Activate The GL Rendering Context.");
+
+    ShowWindow(g_hwnd, SW_SHOW);
+    SetForegroundWindow(g_hwnd);
+    SetFocus(g_hwnd);
+    resize_gl_view(width, height);
+    if (!init_gl_state()) return fail_open("Initialization Failed.");
+    return true;
+}
+
+void close_gl_window()
+{
+    if (g_fullscreen) restore_display_mode();
+
+    if (g_hrc) {
+        if (!wglMakeCurrent(nullptr, nullptr)) show_close_error("Release Of DC And RC Failed.");
+        if (!wglDeleteContext(g_hrc)) show_close_error("Release Rendering Context Failed.");
+        g_hrc = nullptr;
+    }
+
+    // The close handling destroys the window first; its own device context
+    // went with it, and neither is released a second time.
+    bool window_exists = g_hwnd != nullptr && IsWindow(g_hwnd);
+    if (g_hdc && window_exists && !ReleaseDC(g_hwnd, g_hdc)) {
+        show_close_error("Release Device Context Failed.");
+        g_hdc = nullptr;
+    }
+    if (window_exists && !DestroyWindow(g_hwnd)) {
+        show_close_error("Could Not Release hWnd.");
+        g_hwnd = nullptr;
+    }
+
+    // In the configure mode the class was never registered.
+    if (g_class_registered) {
+        if (UnregisterClassA(GL_CLASS_NAME, g_hinstance)) {
+            g_class_registered = false;
+        } else {
+            show_close_error("Could Not Unregister Class.");
+            g_hinstance = nullptr;
+        }
+    }
+}

@@ -1,0 +1,164 @@
+// saver_window.cpp - the saver's one window procedure, for the configure
+// window ("Saver") and the GL window ("OpenGL"): when the saver closes, the
+// announcement to the platform, the frame clock driven by paint messages, the
+// configure window's picture and button, and the close handling.
+//
+// The animation loop: a GL paint draws one frame and never validates the
+// window, so the platform sends the next paint as soon as the queue is
+// otherwise empty. Input always comes first; the close request is posted, not
+// handled in place.
+#include "saver_window.h"
+
+#include "frame_clock.h"
+#include "gl_window.h"
+#include "probe.h"
+#include "render.h"
+
+uint8_t g_is_preview = 0;
+uint8_t g_is_configure = 0;
+int32_t g_mouse_moves = 0;
+
+namespace {
+
+// Mouse-move messages tolerated; the next one closes the saver.
+const int32_t TOLERATED_MOUSE_MOVES = 3;
+// Pause after each frame, before the buffer swap.
+const DWORD FRAME_PAUSE_MS = 10;
+
+// The configure window's button and picture.
+const char BUTTON_TEXT[] = "Sk\xE5l!";  // Windows-1252
+const int BUTTON_WIDTH = 75;
+const int BUTTON_HEIGHT = 22;
+const int PICTURE_X = 7;
+const int PICTURE_Y = 7;
+const int PICTURE_WIDTH = 360;
+const int PICTURE_HEIGHT = 290;
+
+void announce_saver(BOOL running)
+{
+    BOOL previous = FALSE;  // the platform's previous state; not used
+    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, running, &previous, 0);
+}
+
+// The button, centred near the bottom; the position counts from the window's
+// outer size.
+void create_button(HWND window, const CREATESTRUCTA* creation)
+{
+    RECT outer;
+    GetWindowRect(window, &outer);
+    int w = outer.right - outer.left;
+    int h = outer.bottom - outer.top;
+    CreateWindowExA(0, "Button", BUTTON_TEXT, WS_CHILD | WS_VISIBLE, w / 2 - 40, h - 40, BUTTON_WIDTH, BUTTON_HEIGHT,
+                    window, nullptr, creation->hInstance, nullptr);
+}
+
+void on_create(HWND window, LPARAM l_param)
+{
+    if (!g_is_preview) {
+        SetCursor(nullptr);
+        announce_saver(TRUE);
+    }
+    if (g_is_configure) {
+        create_button(window, (const CREATESTRUCTA*)l_param);
+        return;
+    }
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    g_last_counter = counter.QuadPart;
+}
+
+void on_destroy()
+{
+    if (!g_is_preview) {
+        SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+        announce_saver(FALSE);
+    }
+    PostQuitMessage(0);
+}
+
+// One frame of the GL window: clock, drawing, pause, swap.
+void paint_frame()
+{
+    LARGE_INTEGER frequency;
+    LARGE_INTEGER counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    advance_frame_clock(counter.QuadPart, frequency.QuadPart);
+    draw_scene();
+    probe_frame_drawn();
+    Sleep(FRAME_PAUSE_MS);
+    SwapBuffers(g_hdc);
+}
+
+// The configure window's picture, loaded and released at every paint.
+void paint_picture(HWND window)
+{
+    PAINTSTRUCT paint;
+    HDC window_dc = BeginPaint(window, &paint);
+    if (!g_hinstance) MessageBoxA(nullptr, "no instance", "arg4", MB_OK);
+    HBITMAP picture = LoadBitmapA(g_hinstance, "testbild");
+    if (!picture) MessageBoxA(nullptr, "no bitmap", "arg4", MB_OK);
+    HDC memory_dc = CreateCompatibleDC(window_dc);
+    // Without a picture, the memory context's default bitmap is copied.
+    if (picture) SelectObject(memory_dc, picture);
+    BitBlt(window_dc, PICTURE_X, PICTURE_Y, PICTURE_WIDTH, PICTURE_HEIGHT, memory_dc, 0, 0, SRCCOPY);
+    DeleteDC(memory_dc);
+    if (picture) DeleteObject(picture);
+    EndPaint(window, &paint);
+}
+
+// The close request: destroy the window (its WM_DESTROY posts the quit
+// message), release the GL window's remains and the scene.
+void close_saver(HWND window)
+{
+    g_is_configure = 0;
+    DestroyWindow(window);
+    close_gl_window();
+    if (g_scene) free_scene(g_scene);
+    g_scene = nullptr;
+}
+
+}  // namespace
+
+LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM w_param, LPARAM l_param)
+{
+    switch (message) {
+    case WM_CREATE:
+        on_create(window, l_param);
+        if (g_is_configure) return 0;
+        break;
+    case WM_DESTROY:
+        on_destroy();
+        break;
+    case WM_PAINT:
+        if (g_is_configure) {
+            paint_picture(window);
+        } else {
+            paint_frame();
+        }
+        return 0;
+    case WM_CLOSE:
+        close_saver(window);
+        break;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        if (!g_is_preview) PostMessageA(window, WM_CLOSE, 0, 0);
+        break;
+    case WM_COMMAND:
+        if (g_is_configure) PostMessageA(window, WM_CLOSE, 0, 0);
+        break;
+    case WM_SYSCOMMAND:
+        // The whole value: a command with any of its low four bits set is
+        // not one of these two.
+        if (w_param == SC_CLOSE || w_param == SC_SCREENSAVE) return 0;
+        break;
+    case WM_MOUSEMOVE:
+        g_mouse_moves++;
+        if (!g_is_preview && g_mouse_moves > TOLERATED_MOUSE_MOVES) PostMessageA(window, WM_CLOSE, 0, 0);
+        break;
+    }
+    return DefWindowProcA(window, message, w_param, l_param);
+}

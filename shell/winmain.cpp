@@ -1,0 +1,162 @@
+// winmain.cpp - the saver's entry: the command line, the mode, the window
+// the mode asks for, the embedded model, and the message loop.
+//
+// The hook contract: WinMain registers the "Saver" class and opens one
+// window (open_gl_window for the full-screen run and the preview, the
+// configure window itself), then loads the model into g_scene and runs the
+// message loop. saver_window_proc handles every message of that window and
+// posts the quit message when the window is destroyed; the close handling
+// there releases the GL window and the scene.
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+#include <windows.h>
+
+#include "command_line.h"
+#include "gl_window.h"
+#include "load_3ds.h"
+#include "probe.h"
+#include "render.h"
+#include "saver_window.h"
+
+namespace {
+
+const char MODEL_RESOURCE_TYPE[] = "MYTYPE";
+const char MODEL_RESOURCE_NAME[] = "fil3d";
+const char GL_WINDOW_TITLE[] = "Head";
+const int GL_COLOUR_BITS = 32;
+const char SAVER_CLASS_NAME[] = "Saver";
+const char CONFIGURE_TITLE[] = "Tral\xF6v \xE4r en livsstil...";  // Windows-1252
+
+// Exit statuses when the model resource cannot be found, loaded or locked.
+const int EXIT_MODEL_NOT_FOUND = -3;
+const int EXIT_MODEL_NOT_LOADED = -2;
+const int EXIT_MODEL_NOT_LOCKED = -1;
+
+void register_saver_class(HINSTANCE instance)
+{
+    WNDCLASSEXA saver_class;
+    memset(&saver_class, 0, sizeof saver_class);
+    saver_class.cbSize = sizeof saver_class;  // 48
+    saver_class.lpfnWndProc = saver_window_proc;
+    saver_class.hInstance = instance;
+    saver_class.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    saver_class.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
+    saver_class.lpszClassName = SAVER_CLASS_NAME;
+    saver_class.hIconSm = LoadIconA(nullptr, IDI_APPLICATION);
+    RegisterClassExA(&saver_class);
+}
+
+// The configure window, over the host window when there is one (owned by
+// it), else at the screen's origin and size.
+void open_configure_window(HINSTANCE instance, HWND owner, const RECT* host_rect, int width, int height)
+{
+    if (!IsWindow(owner)) owner = nullptr;
+    g_hinstance = instance;
+    g_is_configure = 1;
+    g_hwnd = CreateWindowExA(0, SAVER_CLASS_NAME, CONFIGURE_TITLE, WS_POPUP | WS_DLGFRAME, host_rect->left,
+                             host_rect->top, width, height, owner, nullptr, instance, nullptr);
+    ShowWindow(g_hwnd, SW_SHOWNORMAL);
+    UpdateWindow(g_hwnd);
+}
+
+// Ends the process with status when the model resource fails, after putting
+// back a display mode the full-screen run changed.
+void exit_without_model(int status)
+{
+    restore_display_mode();
+    exit(status);
+}
+
+// Finds, loads and locks the model resource and loads it into g_scene, with
+// Y and Z exchanged. A model the reader rejects leaves g_scene null: the
+// saver then shows empty frames.
+void load_model()
+{
+    HRSRC resource = FindResourceA(nullptr, MODEL_RESOURCE_NAME, MODEL_RESOURCE_TYPE);
+    if (!resource) exit_without_model(EXIT_MODEL_NOT_FOUND);
+    HGLOBAL loaded = LoadResource(nullptr, resource);
+    if (!loaded) exit_without_model(EXIT_MODEL_NOT_LOADED);
+    const void* bytes = LockResource(loaded);
+    if (!bytes) exit_without_model(EXIT_MODEL_NOT_LOCKED);
+    // The resource's own size bounds every read.
+    uint32_t size = (uint32_t)SizeofResource(nullptr, resource);
+    char error_text[200] = "";
+    g_scene = load_3ds(error_text, bytes, LOAD_3DS_MEMORY, size);
+    convert_scene_axes(g_scene);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous_instance, LPSTR command_line, int show_command)
+{
+    (void)previous_instance;
+    (void)show_command;
+    probe_start();
+
+    const char* line = command_line ? command_line : "";
+    char* words = (char*)malloc(strlen(line) + 2);
+    if (!words) return 0;
+    uint32_t word_count = 0;
+    split_command_line(&word_count, words, line);
+
+    int width = GetSystemMetrics(SM_CXSCREEN);
+    int height = GetSystemMetrics(SM_CYSCREEN);
+    HWND host = nullptr;
+    RECT host_rect = {0, 0, 0, 0};
+    if (word_count >= 2) {
+        HWND named = (HWND)(intptr_t)atol(command_line_arg(words, 1));
+        if (IsWindow(named)) {
+            host = named;
+            g_is_preview = 1;
+            GetWindowRect(host, &host_rect);
+            width = host_rect.right - host_rect.left;
+            height = host_rect.bottom - host_rect.top;
+        }
+    }
+
+    register_saver_class(instance);
+    if (word_count == 0) return 0;
+
+    SaverMode mode = saver_mode_for_word(command_line_arg(words, 0));
+    switch (mode) {
+    case SAVER_MODE_FULLSCREEN:
+        if (!open_gl_window(GL_WINDOW_TITLE, width, height, GL_COLOUR_BITS, true, nullptr)) return 0;
+        break;
+    case SAVER_MODE_PREVIEW:
+        if (!open_gl_window(GL_WINDOW_TITLE, width, height, GL_COLOUR_BITS, false, host)) return 0;
+        break;
+    case SAVER_MODE_NO_WINDOW:
+        break;
+    case SAVER_MODE_CONFIGURE:
+        open_configure_window(instance, host ? host : GetForegroundWindow(), &host_rect, width, height);
+        break;
+    case SAVER_MODE_CONFIGURE_FALLBACK:
+        open_configure_window(instance, host, &host_rect, width, height);
+        break;
+    }
+
+    load_model();
+
+    // With no window nothing would ever post the quit message: the run ends
+    // once the model has been loaded.
+    if (mode == SAVER_MODE_NO_WINDOW) {
+        free_scene(g_scene);
+        g_scene = nullptr;
+        free(words);
+        return 0;
+    }
+
+    MSG message;
+    memset(&message, 0, sizeof message);
+    // GetMessageA gives -1 on failure; that ends the loop too.
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    // The host may destroy the window without a close request.
+    restore_display_mode();
+    probe_finish();
+    free(words);
+    return (int)message.wParam;
+}
