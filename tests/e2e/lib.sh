@@ -1,0 +1,285 @@
+# Helpers of the end-to-end suite: a private X display and Wine prefix,
+# starting and watching the saver, message boxes, screenshots and pixels.
+# Sourced by run_e2e.sh; every wait polls with a generous limit.
+
+E2E_FAILED=0
+E2E_PASSED=0
+E2E_BOXES='^(ERROR|SHUTDOWN ERROR|Lumo GL|arg4)$'
+E2E_XVFB_PID=""
+E2E_SAVER_PIDS=()
+
+e2e_log() { printf '# %s\n' "$*"; }
+
+e2e_ok() {
+  E2E_PASSED=$((E2E_PASSED + 1))
+  printf 'ok - %s\n' "$1"
+}
+
+e2e_not_ok() {
+  E2E_FAILED=$((E2E_FAILED + 1))
+  printf 'not ok - %s: %s\n' "$1" "$2"
+}
+
+# Starts Xvfb on a display number it picks itself, a fresh Wine prefix and
+# the work folder; e2e_teardown undoes all of it.
+e2e_setup() {
+  E2E_WORK=$(mktemp -d "${TMPDIR:-/tmp}/head-e2e.XXXXXX")
+  local display_file="$E2E_WORK/display"
+  : >"$display_file"
+  Xvfb -displayfd 9 -screen 0 800x600x24 -nolisten tcp 9>"$display_file" >"$E2E_WORK/xvfb.log" 2>&1 &
+  E2E_XVFB_PID=$!
+  local i
+  for ((i = 0; i < 300; i++)); do
+    [ -s "$display_file" ] && break
+    kill -0 "$E2E_XVFB_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  if ! [ -s "$display_file" ]; then
+    echo "Xvfb did not start:" >&2
+    cat "$E2E_WORK/xvfb.log" >&2
+    return 1
+  fi
+  export DISPLAY=":$(tr -d '[:space:]' <"$display_file")"
+  export WINEPREFIX="$E2E_WORK/prefix"
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  export LC_ALL=C.UTF-8
+  unset WAYLAND_DISPLAY
+  e2e_log "display $DISPLAY, prefix $WINEPREFIX"
+  wineboot -i >"$E2E_WORK/wineboot.log" 2>&1 || { cat "$E2E_WORK/wineboot.log" >&2; return 1; }
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || return 1
+  wineserver -w
+}
+
+e2e_teardown() {
+  local pid
+  for pid in "${E2E_SAVER_PIDS[@]}"; do
+    kill -9 "$pid" 2>/dev/null
+  done
+  if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
+    wineserver -k 2>/dev/null
+    wineserver -w 2>/dev/null
+  fi
+  if [ -n "$E2E_XVFB_PID" ]; then
+    kill "$E2E_XVFB_PID" 2>/dev/null
+    wait "$E2E_XVFB_PID" 2>/dev/null
+  fi
+  [ -n "${E2E_WORK:-}" ] && [ -z "${E2E_KEEP:-}" ] && rm -rf "$E2E_WORK"
+}
+
+# Starts a Windows program in the background: e2e_start PROGRAM ARG...
+# Sets E2E_PID.
+e2e_start() {
+  wine "$@" >>"$E2E_WORK/wine.log" 2>&1 &
+  E2E_PID=$!
+  E2E_SAVER_PIDS+=("$E2E_PID")
+}
+
+e2e_running() { kill -0 "$1" 2>/dev/null; }
+
+# Prints the Win32 view of the session's windows (see list_windows.cpp).
+e2e_windows() { wine "$E2E_TOOLS/list_windows.exe" 2>/dev/null | tr -d '\r'; }
+
+# The line of the visible top-level window with the given title (exact).
+e2e_window_line() {
+  local title=$1
+  e2e_windows | awk -v t="title=[$title]" 'index($0, "window ") == 1 && index($0, t) { print; exit }'
+}
+
+# field NAME LINE: the value of NAME=value in a list_windows line.
+e2e_field() {
+  printf '%s\n' "$2" | sed -n "s/.* $1=\\([^ ]*\\).*/\\1/p" | head -n 1
+}
+
+# Titles and texts of the message boxes on the screen, one box a line:
+# "TITLE: text".
+e2e_box_texts() {
+  e2e_windows | awk '
+    index($0, "window ") == 1 && index($0, "class=[#32770]") {
+      match($0, /title=\[[^]]*\]/); title = substr($0, RSTART + 7, RLENGTH - 8)
+      match($0, /hwnd=[0-9]+/); boxes[substr($0, RSTART + 5, RLENGTH - 5)] = title
+      order[++n] = substr($0, RSTART + 5, RLENGTH - 5)
+    }
+    index($0, "child ") == 1 && index($0, "class=[Static]") {
+      match($0, /parent=[0-9]+/); parent = substr($0, RSTART + 7, RLENGTH - 7)
+      match($0, /text=\[[^]]*\]/); text = substr($0, RSTART + 6, RLENGTH - 7)
+      if (text != "") texts[parent] = texts[parent] (texts[parent] == "" ? "" : " ") text
+    }
+    END { for (i = 1; i <= n; i++) print boxes[order[i]] ": " texts[order[i]] }'
+}
+
+# The X ids of visible message boxes (by title); empty if none.
+e2e_box_ids() { xdotool search --onlyvisible --name "$E2E_BOXES" 2>/dev/null; }
+
+# Describes the boxes on the screen for a failure message; empty if none.
+e2e_box_report() {
+  [ -n "$(e2e_box_ids)" ] || return 0
+  local text
+  text=$(e2e_box_texts | paste -sd '|' -)
+  [ -n "$text" ] || text="a box titled $(for id in $(e2e_box_ids); do xdotool getwindowname "$id"; done | paste -sd '|' -)"
+  printf 'message box: %s' "$text"
+}
+
+# Waits until PID ends (at most SECONDS), watching for message boxes.
+# Sets E2E_STATUS (the exit status) and E2E_WHY (empty, or why it failed:
+# a message box, or still running, in which case the process is killed).
+e2e_wait_exit() {
+  local pid=$1 seconds=${2:-30} i
+  E2E_WHY=""
+  E2E_STATUS=""
+  for ((i = 0; i < seconds * 10; i++)); do
+    if [ -n "$(e2e_box_ids)" ]; then
+      E2E_WHY=$(e2e_box_report)
+      [ -n "$E2E_WHY" ] || continue
+      kill -9 "$pid" 2>/dev/null
+      wait "$pid" 2>/dev/null
+      e2e_close_stray_boxes
+      return 1
+    fi
+    e2e_running "$pid" || break
+    sleep 0.1
+  done
+  if e2e_running "$pid"; then
+    E2E_WHY="still running after $seconds s"
+    kill -9 "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    return 1
+  fi
+  wait "$pid"
+  E2E_STATUS=$?
+  return 0
+}
+
+# Waits (at most SECONDS) for a visible X window whose name matches REGEX
+# while PID runs. Sets E2E_XID, or E2E_WHY on failure (a box, the process
+# ended, or the time ran out).
+e2e_wait_window() {
+  local regex=$1 pid=$2 seconds=${3:-30} i
+  E2E_XID=""
+  E2E_WHY=""
+  for ((i = 0; i < seconds * 10; i++)); do
+    E2E_XID=$(xdotool search --onlyvisible --name "$regex" 2>/dev/null | head -n 1)
+    [ -n "$E2E_XID" ] && return 0
+    if [ -n "$(e2e_box_ids)" ]; then
+      E2E_WHY=$(e2e_box_report)
+      [ -n "$E2E_WHY" ] && return 1
+    fi
+    if ! e2e_running "$pid"; then
+      wait "$pid"
+      E2E_WHY="ended with status $? before a window named '$regex' appeared"
+      return 1
+    fi
+    sleep 0.1
+  done
+  E2E_WHY="no window named '$regex' after $seconds s"
+  return 1
+}
+
+# Waits (at most SECONDS) for a visible message box titled TITLE. Sets
+# E2E_XID and E2E_BOX_TEXT ("TITLE: text"), or E2E_WHY.
+e2e_wait_box() {
+  local title=$1 pid=$2 seconds=${3:-30} i
+  E2E_WHY=""
+  E2E_BOX_TEXT=""
+  for ((i = 0; i < seconds * 10; i++)); do
+    E2E_XID=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n 1)
+    if [ -n "$E2E_XID" ]; then
+      # The box's controls may come a moment after its frame.
+      local j
+      for ((j = 0; j < 50; j++)); do
+        E2E_BOX_TEXT=$(e2e_box_texts | grep -m 1 "^$title: ." || true)
+        [ -n "$E2E_BOX_TEXT" ] && break
+        sleep 0.1
+      done
+      return 0
+    fi
+    local other
+    other=$(e2e_box_report)
+    if [ -n "$other" ]; then
+      E2E_WHY="$other (waiting for '$title')"
+      return 1
+    fi
+    if ! e2e_running "$pid"; then
+      wait "$pid"
+      E2E_WHY="ended with status $? before a box titled '$title' appeared"
+      return 1
+    fi
+    sleep 0.1
+  done
+  E2E_WHY="no box titled '$title' after $seconds s"
+  return 1
+}
+
+# Answers a box by a key (XSendEvent to the box; the box closes between the
+# press and the release, so xdotool's complaint about the gone window is
+# expected) and waits until the box is gone.
+e2e_answer_box() {
+  local xid=$1 key=$2 i
+  xdotool key --window "$xid" "$key" >/dev/null 2>&1
+  for ((i = 0; i < 300; i++)); do
+    xdotool search --onlyvisible --name '.' 2>/dev/null | grep -qx "$xid" || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# After a failure: answer any box left so that the next test starts clean.
+e2e_close_stray_boxes() {
+  local xid
+  for xid in $(e2e_box_ids); do
+    xdotool key --window "$xid" Escape >/dev/null 2>&1
+    xdotool key --window "$xid" Return >/dev/null 2>&1
+  done
+}
+
+# Kills a saver a failed test left running and waits for it.
+e2e_stop() {
+  local pid=$1
+  if e2e_running "$pid"; then
+    kill -9 "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+  fi
+  e2e_close_stray_boxes
+  local i
+  for ((i = 0; i < 100; i++)); do
+    [ -z "$(xdotool search --onlyvisible --name '^(Head|Preview host|Tral.v .r en livsstil\.\.\.)$' 2>/dev/null)" ] && return 0
+    sleep 0.1
+  done
+}
+
+e2e_screenshot() { import -window root "png:$1" 2>/dev/null; }
+
+# Mean brightness (0..1) of a region: e2e_mean FILE WxH+X+Y
+e2e_mean() { convert "$1" -crop "$2" +repage -colorspace Gray -format '%[fx:mean]' info: 2>/dev/null; }
+
+# Share (0..1) of a region's pixels brighter than LEVEL (0..1):
+# e2e_share_above FILE WxH+X+Y LEVEL
+e2e_share_above() {
+  convert "$1" -crop "$2" +repage -colorspace Gray -threshold "$(awk -v l="$3" 'BEGIN { print l * 100 }')%" \
+    -format '%[fx:mean]' info: 2>/dev/null
+}
+
+# Number of pixels that differ between two pictures of the same size.
+e2e_diff_pixels() {
+  local out
+  out=$(compare -metric AE "$1" "$2" null: 2>&1)
+  printf '%s\n' "${out%% *}" | sed 's/[^0-9.e+].*//'
+}
+
+# float comparison: e2e_gt A B is true when A > B.
+e2e_gt() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a + 0 > b + 0) }'; }
+
+e2e_display_size() { xdotool getdisplaygeometry 2>/dev/null | tr ' ' x; }
+
+# Runs preview_host: e2e_host OUTPUT_FILE SAVER WIDTH HEIGHT SECONDS [SWITCH].
+# Sets E2E_PID.
+e2e_host() {
+  local out=$1
+  shift
+  wine "$E2E_TOOLS/preview_host.exe" "$@" >"$out" 2>>"$E2E_WORK/wine.log" &
+  E2E_PID=$!
+  E2E_SAVER_PIDS+=("$E2E_PID")
+}
+
+# The value of KEY=value in preview_host's output (first match).
+e2e_host_value() { tr -d '\r' <"$1" | sed -n "s/^$2=\\([^ ]*\\)\$/\\1/p" | head -n 1; }
