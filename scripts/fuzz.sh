@@ -41,6 +41,8 @@ else
   echo "seeds: $corpus_dir absent, skipped"
 fi
 "$build/fuzz/make_fuzz_seeds" "$seeds"
+# The model the saver carries, which is what the reader reads in every run.
+cp "$root/resources/head.3ds" "$seeds/"
 
 max_len="$(find "$seeds" -type f -printf '%s\n' | sort -n | tail -n 1)"
 echo "fuzzing for ${seconds}s, max_len $max_len"
