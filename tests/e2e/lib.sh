@@ -193,9 +193,10 @@ e2e_wait_box() {
       done
       return 0
     fi
+    # Another box: look once more for ours, which may have come meanwhile.
     local other
     other=$(e2e_box_report)
-    if [ -n "$other" ]; then
+    if [ -n "$other" ] && [ -z "$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null)" ]; then
       E2E_WHY="$other (waiting for '$title')"
       return 1
     fi
@@ -210,12 +211,26 @@ e2e_wait_box() {
   return 1
 }
 
-# Answers a box by a key (XSendEvent to the box; the box closes between the
-# press and the release, so xdotool's complaint about the gone window is
-# expected) and waits until the box is gone.
+# Answers the box titled TITLE by clicking its button whose text (without
+# the '&' of its access key) is LABEL, and waits until the box is gone. A
+# click works whether or not the box has the keyboard focus.
 e2e_answer_box() {
-  local xid=$1 key=$2 i
-  xdotool key --window "$xid" "$key" >/dev/null 2>&1
+  local xid=$1 title=$2 label=$3 i line=""
+  for ((i = 0; i < 50; i++)); do
+    line=$(e2e_windows | awk -v t="title=[$title]" -v l="$label" '
+      index($0, "window ") == 1 { box = ""; if (index($0, "class=[#32770]") && index($0, t)) { match($0, /hwnd=[0-9]+/); box = substr($0, RSTART + 5, RLENGTH - 5) } }
+      index($0, "child ") == 1 && box != "" && index($0, "parent=" box " ") && index($0, "class=[Button]") {
+        match($0, /text=\[[^]]*\]/); text = substr($0, RSTART + 6, RLENGTH - 7); gsub(/&/, "", text)
+        if (text == l) { print; exit }
+      }')
+    [ -n "$line" ] && break
+    sleep 0.1
+  done
+  [ -n "$line" ] || return 1
+  local x y w h
+  x=$(e2e_field screen_x "$line"); y=$(e2e_field screen_y "$line")
+  w=$(e2e_field w "$line"); h=$(e2e_field h "$line")
+  xdotool mousemove --sync $((x + w / 2)) $((y + h / 2)) click 1 >/dev/null 2>&1
   for ((i = 0; i < 300; i++)); do
     xdotool search --onlyvisible --name '.' 2>/dev/null | grep -qx "$xid" || return 0
     sleep 0.1
@@ -242,7 +257,7 @@ e2e_stop() {
   e2e_close_stray_boxes
   local i
   for ((i = 0; i < 100; i++)); do
-    [ -z "$(xdotool search --onlyvisible --name '^(Head|Preview host|Tral.v .r en livsstil\.\.\.)$' 2>/dev/null)" ] && return 0
+    [ -z "$(xdotool search --onlyvisible --name '^(Head|Preview host|Tral.*v .*r en livsstil\.\.\.)$' 2>/dev/null)" ] && return 0
     sleep 0.1
   done
 }

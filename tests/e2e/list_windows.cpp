@@ -9,6 +9,7 @@
 //   window hwnd=N class=[C] title=[T] x=X y=Y w=W h=H client_x=X client_y=Y client_w=W client_h=H
 //          style=0xS exstyle=0xE pid=P                       (on one line)
 //   child hwnd=N parent=N class=[C] text=[T] x=X y=Y w=W h=H screen_x=X screen_y=Y style=0xS visible=V
+//   cursor showing=0|1 handle=N     (the foreground input's cursor)
 // Top-level positions are on the screen; a child's x and y are in its
 // parent's client area, screen_x and screen_y on the screen.
 #include <windows.h>
@@ -86,6 +87,12 @@ BOOL CALLBACK print_window(HWND window, LPARAM) {
 
 int main() {
   EnumWindows(print_window, 0);
+  CURSORINFO cursor{};
+  cursor.cbSize = sizeof cursor;
+  if (GetCursorInfo(&cursor)) {
+    std::printf("cursor showing=%d handle=%lu\n", (cursor.flags & CURSOR_SHOWING) ? 1 : 0,
+                static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(cursor.hCursor)));
+  }
   std::fflush(stdout);
   return 0;
 }

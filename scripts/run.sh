@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# Builds the saver and runs it full screen under Wine.
+#
+# With a display ($DISPLAY set) the saver runs on it in the user's Wine
+# prefix until a key, a click or a mouse move ends it. Without one it runs
+# on a virtual 800x600 display of its own for about ten seconds, saves a
+# screenshot (screenshot.png) and an animated GIF of the sway (sway.gif),
+# ends the saver with a key and prints the folder it saved them in.
+#
+# Usage: scripts/run.sh [OUTPUT_FOLDER]   (default build/windows/run-output)
+# Exits with the saver's exit status.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+out="${1:-$root/build/windows/run-output}"
+
+"$root/scripts/install-deps.sh"
+cd "$root"
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j"$(nproc)" --target head
+saver="$root/build/windows/head.scr"
+
+if [ -n "${DISPLAY:-}" ]; then
+  status=0
+  wine "$saver" /s || status=$?
+  exit "$status"
+fi
+
+mkdir -p "$out"
+out="$(cd "$out" && pwd)"
+rm -f "$out/screenshot.png" "$out/sway.gif"
+work=$(mktemp -d "${TMPDIR:-/tmp}/head-run.XXXXXX")
+xvfb_pid=""
+saver_pid=""
+cleanup() {
+  [ -n "$saver_pid" ] && kill -9 "$saver_pid" 2>/dev/null
+  wineserver -k >/dev/null 2>&1 || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A display of our own; Xvfb picks a free number and tells it.
+Xvfb -displayfd 9 -screen 0 800x600x24 -nolisten tcp 9>"$work/display" >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
+export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wineboot -i >/dev/null 2>&1
+# Without a window manager Wine waits 2 s whenever a managed window closes.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+wineserver -w
+
+wine "$saver" /s >"$work/wine.log" 2>&1 &
+saver_pid=$!
+window=""
+for _ in $(seq 600); do
+  window=$(xdotool search --onlyvisible --name '^Head$' 2>/dev/null | head -n 1 || true)
+  [ -n "$window" ] && break
+  box=$(xdotool search --onlyvisible --name '^(ERROR|SHUTDOWN ERROR|Lumo GL|arg4)$' 2>/dev/null | head -n 1 || true)
+  if [ -n "$box" ]; then
+    echo "the saver shows a message box: $(xdotool getwindowname "$box")" >&2
+    exit 1
+  fi
+  kill -0 "$saver_pid" 2>/dev/null || break
+  sleep 0.1
+done
+if [ -z "$window" ]; then
+  status=0
+  wait "$saver_pid" || status=$?
+  saver_pid=""
+  echo "the saver opened no window (exit status $status)" >&2
+  exit 1
+fi
+
+# Wait for its first frames, then a screenshot and twenty frames of the sway
+# a quarter second apart; the rest of the ten seconds it just runs.
+sleep 2
+import -window root "$work/screenshot.png"
+for i in $(seq -w 1 20); do
+  import -window root "$work/frame-$i.png"
+  sleep 0.25
+done
+sleep 2
+convert -delay 25 -loop 0 "$work"/frame-*.png -resize 50% -layers Optimize "$work/sway.gif"
+cp "$work/screenshot.png" "$work/sway.gif" "$out/"
+
+xdotool key --window "$window" space >/dev/null 2>&1 || true
+status=0
+for _ in $(seq 300); do kill -0 "$saver_pid" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$saver_pid" 2>/dev/null; then
+  echo "the saver did not end on a key" >&2
+  exit 1
+fi
+wait "$saver_pid" || status=$?
+saver_pid=""
+echo "saver exit status: $status"
+echo "saved screenshot.png and sway.gif in $out"
+exit "$status"
