@@ -33,6 +33,21 @@ bool equal_ignoring_ascii_case(const char* a, const char* b)
 
 }  // namespace
 
+const char* skip_program_name(const char* process_command_line)
+{
+    if (process_command_line == nullptr) return nullptr;
+    const unsigned char* at = (const unsigned char*)process_command_line;
+    if (*at == '"') {
+        at++;
+        while (*at != '\0' && *at != '"') at++;
+        if (*at == '"') at++;
+    } else {
+        while (*at > ' ') at++;
+    }
+    while (*at != '\0' && *at <= ' ') at++;
+    return (const char*)at;
+}
+
 bool split_command_line(uint32_t* count, char* destination, const char* source)
 {
     if (source == nullptr || source[0] == '\0') return false;

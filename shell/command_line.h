@@ -28,6 +28,14 @@ bool split_command_line(uint32_t* count, char* destination, const char* source);
 // is empty when the buffer holds no word).
 char* command_line_arg(char* buffer, int32_t n);
 
+// The part of a process command line that follows the program's own name:
+// a name in double quotes ends at the closing quote, an unquoted one at the
+// first byte below "!"; the bytes below "!" that follow the name are skipped
+// too. Bytes compare unsigned, so a name with letters above 0x7F (a folder
+// such as "Användare") stays whole. Points into process_command_line; null
+// gives null.
+const char* skip_program_name(const char* process_command_line);
+
 // What the first word asks for.
 enum SaverMode {
     SAVER_MODE_FULLSCREEN,         // "/s", "-s", "/l", "-l"

@@ -34,10 +34,15 @@ const int PICTURE_Y = 7;
 const int PICTURE_WIDTH = 360;
 const int PICTURE_HEIGHT = 290;
 
+// The platform has been told that the saver runs (and not yet told that it
+// stopped).
+bool g_saver_announced = false;
+
 void announce_saver(BOOL running)
 {
     BOOL previous = FALSE;  // the platform's previous state; not used
     SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, running, &previous, 0);
+    g_saver_announced = running != FALSE;
 }
 
 // The button, centred near the bottom; the position counts from the window's
@@ -99,11 +104,12 @@ void paint_picture(HWND window)
     HBITMAP picture = LoadBitmapA(g_hinstance, "testbild");
     if (!picture) MessageBoxA(nullptr, "no bitmap", "arg4", MB_OK);
     HDC memory_dc = CreateCompatibleDC(window_dc);
-    // Without a picture, the memory context's default bitmap is copied.
-    if (picture) SelectObject(memory_dc, picture);
+    // Without a picture the selection fails and the memory context's
+    // default bitmap is copied.
+    SelectObject(memory_dc, picture);
     BitBlt(window_dc, PICTURE_X, PICTURE_Y, PICTURE_WIDTH, PICTURE_HEIGHT, memory_dc, 0, 0, SRCCOPY);
     DeleteDC(memory_dc);
-    if (picture) DeleteObject(picture);
+    DeleteObject(picture);
     EndPaint(window, &paint);
 }
 
@@ -119,6 +125,13 @@ void close_saver(HWND window)
 }
 
 }  // namespace
+
+void withdraw_saver_announcement()
+{
+    if (!g_saver_announced) return;
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    announce_saver(FALSE);
+}
 
 LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM w_param, LPARAM l_param)
 {
@@ -156,7 +169,8 @@ LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM w_param, LP
         if (w_param == SC_CLOSE || w_param == SC_SCREENSAVE) return 0;
         break;
     case WM_MOUSEMOVE:
-        g_mouse_moves++;
+        // Saturates rather than overflowing in a preview that runs for ever.
+        if (g_mouse_moves < INT32_MAX) g_mouse_moves++;
         if (!g_is_preview && g_mouse_moves > TOLERATED_MOUSE_MOVES) PostMessageA(window, WM_CLOSE, 0, 0);
         break;
     }

@@ -10,6 +10,12 @@ extern uint8_t g_is_preview;    // a host window was named: input does not close
 extern uint8_t g_is_configure;  // the configure window is up: picture paint, button closes
 extern int32_t g_mouse_moves;   // mouse-move messages so far; never reset
 
+// Tells the platform that no screen saver runs any more and restores the
+// arrow cursor, if the saver's window announced one and its destruction has
+// not withdrawn it yet: for ways out that end the process with the window
+// still up.
+void withdraw_saver_announcement();
+
 // Window procedure of both classes, "Saver" (the configure window) and
 // "OpenGL" (the full-screen and preview GL window).
 LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM w_param, LPARAM l_param);

@@ -61,10 +61,12 @@ void open_configure_window(HINSTANCE instance, HWND owner, const RECT* host_rect
 }
 
 // Ends the process with status when the model resource fails, after putting
-// back a display mode the full-screen run changed.
+// back a display mode the full-screen run changed and withdrawing the
+// announcement of a running saver.
 void exit_without_model(int status)
 {
     restore_display_mode();
+    withdraw_saver_announcement();
     exit(status);
 }
 
@@ -91,10 +93,15 @@ void load_model()
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous_instance, LPSTR command_line, int show_command)
 {
     (void)previous_instance;
+    (void)command_line;
     (void)show_command;
     probe_start();
 
-    const char* line = command_line ? command_line : "";
+    // The command line after the program's name, taken from the process's
+    // own: the runtime's version ends an unquoted name at any byte above
+    // 0x7F, so "C:\Användare\...\head.scr /s" would lose its switch.
+    const char* line = skip_program_name(GetCommandLineA());
+    if (!line) line = "";
     char* words = (char*)malloc(strlen(line) + 2);
     if (!words) return 0;
     uint32_t word_count = 0;
@@ -149,14 +156,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous_instance, LPSTR comman
 
     MSG message;
     memset(&message, 0, sizeof message);
-    // GetMessageA gives -1 on failure; that ends the loop too.
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    BOOL got;
+    // GetMessageA gives -1 on failure; that ends the loop too, with 0.
+    while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+    int status = got == 0 ? (int)message.wParam : 0;
     // The host may destroy the window without a close request.
     restore_display_mode();
     probe_finish();
     free(words);
-    return (int)message.wParam;
+    return status;
 }

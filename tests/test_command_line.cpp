@@ -125,6 +125,26 @@ TEST(CommandLineArg, PastTheLastWordIsNull)
     EXPECT_EQ(command_line_arg(gap.buffer.data(), 1), nullptr);
 }
 
+TEST(SkipProgramName, WhatFollowsTheName)
+{
+    const struct {
+        const char* process_line;
+        const char* rest;
+    } cases[] = {
+        {"head.scr /s", "/s"},
+        {"\"C:\\Program Files\\head.scr\" /p 1234", "/p 1234"},
+        {"\"C:\\a b\\head.scr\"/s", "/s"},           // the closing quote ends the name
+        {"C:\\Anv\xE4ndare\\x\\head.scr /s", "/s"},  // bytes above 0x7F belong to the name
+        {"head.scr \t  /c:99", "/c:99"},                  // blanks and tabs after the name
+        {"head.scr", ""},
+        {"\"unclosed name /s", ""},
+        {"", ""},
+        {"head.scr  /s  1", "/s  1"},                    // the rest is kept as it is
+    };
+    for (const auto& c : cases) EXPECT_STREQ(skip_program_name(c.process_line), c.rest) << c.process_line;
+    EXPECT_EQ(skip_program_name(nullptr), nullptr);
+}
+
 TEST(SaverModeForWord, SwitchTable)
 {
     const struct {

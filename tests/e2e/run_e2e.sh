@@ -192,6 +192,31 @@ test_system_commands() {
   e2e_stop "$pid"
 }
 
+# Installed in a folder whose name has letters above 0x7F ("Användare") and
+# started with the program's name unquoted, as a command interpreter passes
+# it: the name is skipped whole and "/s" still starts the full-screen run.
+test_folder_with_a_swedish_name() {
+  local name=unquoted_path_with_a_swedish_folder_name folder="$E2E_WORK/Användare"
+  mkdir -p "$folder" && cp "$saver" "$folder/head.scr"
+  local windows_path
+  windows_path=$(winepath -w "$folder/head.scr" 2>/dev/null | tr -d '\r')
+  xdotool mousemove $((screen_w / 2)) $((screen_h / 2))
+  e2e_start cmd /c "$windows_path /s"
+  local pid=$E2E_PID
+  if ! e2e_wait_window '^Head$' "$pid" 30; then
+    e2e_not_ok $name "no full-screen window: ${E2E_WHY:-} $(e2e_windows | grep '^window ' | paste -sd ';' -)"
+    e2e_stop "$pid"
+    return
+  fi
+  xdotool key --window "$E2E_XID" space >/dev/null 2>&1
+  if e2e_wait_exit "$pid" 30 && [ "$E2E_STATUS" -eq 0 ]; then
+    e2e_ok $name
+  else
+    e2e_not_ok $name "${E2E_WHY:-exit status $E2E_STATUS}"
+  fi
+  e2e_stop "$pid"
+}
+
 # Each switch that starts the saver, ended by a key.
 test_switches() {
   local switch
@@ -323,19 +348,22 @@ test_quick_exits() {
   run_quick missing_model_ends_with_minus_3 253 "$nomodel_saver" /a
 }
 
-# Without the model the full-screen run ends with -3 right after it changed
-# the display mode; the mode is put back first. The platform's calls, as
-# Wine's relay trace lists them, show the order.
+# Without the model the full-screen run ends with -3 right after its window
+# changed the display mode and announced a running saver; both are undone
+# first. The platform's calls, as Wine's relay trace lists them, show the
+# order.
 test_missing_model_full_screen() {
-  local name=missing_model_full_screen_restores_the_display trace="$E2E_WORK/nomodel-relay.txt" status=0
+  local name=missing_model_full_screen_restores_display_and_announcement trace="$E2E_WORK/nomodel-relay.txt" status=0
   WINEDEBUG=+relay timeout 120 wine "$nomodel_saver" /s 2>"$trace" >/dev/null || status=$?
   local calls
-  calls=$(grep -E 'Call user32\.ChangeDisplaySettingsA|Call (ntdll|msvcrt|kernel32)\.(exit|_exit|ExitProcess|RtlExitUserProcess)\(' "$trace" |
-    sed -E 's/^[0-9a-f]+:Call //; s/\) ret=.*$/)/' | paste -sd ' ' -)
+  calls=$(grep -E 'Call user32\.(ChangeDisplaySettingsA|SystemParametersInfoA\(00000061)' "$trace" |
+    sed -E 's/^[0-9a-f]+:Call user32\.//; s/\) ret=.*$/)/; s/^(SystemParametersInfoA\([0-9a-f]+,[0-9a-f]+),.*$/\1)/' |
+    paste -sd ' ' -)
+  local expected='ChangeDisplaySettingsA\([0-9a-f]+,00000004\) SystemParametersInfoA\(00000061,00000001\) ChangeDisplaySettingsA\(00000000,00000000\) SystemParametersInfoA\(00000061,00000000\)$'
   if [ "$status" -ne 253 ]; then
     e2e_not_ok $name "exit status $status, not 253"
-  elif ! printf '%s' "$calls" | grep -Eq '^user32\.ChangeDisplaySettingsA\([0-9a-f]+,00000004\) user32\.ChangeDisplaySettingsA\(00000000,00000000\)'; then
-    e2e_not_ok $name "display calls: '$calls'"
+  elif ! printf '%s' "$calls" | grep -Eq "^$expected"; then
+    e2e_not_ok $name "display and announcement calls: '$calls'"
   elif [ "$(e2e_display_size)" != "$screen_size" ]; then
     e2e_not_ok $name "display mode is now $(e2e_display_size)"
   else
@@ -627,7 +655,7 @@ test_mode_fallback() {
 # ---------------------------------------------------------------------------
 
 # E2E_ONLY="test_preview test_mode_fallback" runs only those groups.
-for group in ${E2E_ONLY:-test_quick_exits test_missing_model_full_screen test_unreadable_model test_full_screen_window test_system_commands test_switches test_mouse_buttons test_mouse_moves \
+for group in ${E2E_ONLY:-test_quick_exits test_missing_model_full_screen test_unreadable_model test_full_screen_window test_system_commands test_folder_with_a_swedish_name test_switches test_mouse_buttons test_mouse_moves \
   test_configure test_preview test_preview_picture test_mode_fallback}; do
   "$group"
 done
