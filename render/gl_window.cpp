@@ -9,6 +9,7 @@
 
 #include <string.h>
 
+#include "probe.h"
 #include "render.h"
 #include "saver_window.h"
 
@@ -52,9 +53,14 @@ void show_open_error(const char* text) { MessageBoxA(nullptr, text, "ERROR", MB_
 void show_close_error(const char* text) { MessageBoxA(nullptr, text, "SHUTDOWN ERROR", MB_OK | MB_ICONINFORMATION); }
 
 // A failure from the window's creation on: release what exists, then tell.
+// Destroying the window has posted the quit message, which would close the
+// box at once, before anyone could read it; the run ends anyway, so the
+// quit message is taken off the queue first.
 bool fail_open(const char* text)
 {
     close_gl_window();
+    MSG quit;
+    PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
     show_open_error(text);
     return false;
 }
@@ -149,7 +155,7 @@ bool open_gl_window(const char* title, int width, int height, int bits, bool ful
     fill_pixel_format(bits);
     g_hdc = GetDC(g_hwnd);
     if (!g_hdc) return fail_open("Can't Create A GL Device Context.");
-    int pixel_format = ChoosePixelFormat(g_hdc, &g_pixel_format_desc);
+    int pixel_format = probe_refuses("pixel_format") ? 0 : ChoosePixelFormat(g_hdc, &g_pixel_format_desc);
     if (pixel_format == 0) return fail_open("Can't Find A Suitable PixelFormat.");
     if (!SetPixelFormat(g_hdc, pixel_format, &g_pixel_format_desc)) return fail_open("Can't Set The PixelFormat.");
     g_hrc = wglCreateContext(g_hdc);

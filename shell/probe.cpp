@@ -7,7 +7,8 @@
 //     the program's entry to the first frame, frames per second after it,
 //     and CPU time per frame.
 // The end-to-end tests use the frame to see what the preview draws (a GL
-// child window never reaches the screen under Wine).
+// child window never reaches the screen under Wine). HEAD_PROBE_REFUSE makes
+// a step of opening the GL window fail, to see the failure reported.
 #include "probe.h"
 
 #include <stdint.h>
@@ -60,6 +61,12 @@ void write_frame(const char* report_path)
 }
 
 }  // namespace
+
+bool probe_refuses(const char* step)
+{
+    const char* refused = getenv("HEAD_PROBE_REFUSE");
+    return refused != nullptr && strcmp(refused, step) == 0;
+}
 
 void probe_start() { QueryPerformanceCounter(&g_probe_start); }
 

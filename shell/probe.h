@@ -12,10 +12,15 @@ void probe_start();
 void probe_frame_drawn();
 // When the message loop has ended.
 void probe_finish();
+// True when the environment variable HEAD_PROBE_REFUSE names this step of
+// opening the GL window ("pixel_format"): the measuring build then fails it,
+// to show how the saver reports such a failure.
+bool probe_refuses(const char* step);
 #else
 inline void probe_start() {}
 inline void probe_frame_drawn() {}
 inline void probe_finish() {}
+inline bool probe_refuses(const char*) { return false; }
 #endif
 
 #endif

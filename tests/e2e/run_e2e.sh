@@ -647,6 +647,41 @@ mode_fallback() {
   e2e_stop "$pid"
 }
 
+# A failure after the GL window exists (the measuring build refuses the
+# pixel format when asked): the window is gone, the box with the failure
+# stays until it is answered, and the run ends with 0.
+test_gl_failure_is_reported() {
+  local name=pixel_format_failure_box_stays_until_answered
+  HEAD_PROBE_REFUSE=pixel_format e2e_start "$probe_saver" /s
+  local pid=$E2E_PID
+  if ! e2e_wait_box ERROR "$pid" 30; then
+    e2e_not_ok $name "$E2E_WHY"
+    e2e_stop "$pid"
+    return
+  fi
+  local problems="" box=$E2E_XID i
+  [ "$E2E_BOX_TEXT" = "ERROR: Can't Find A Suitable PixelFormat." ] || problems+=" box: '$E2E_BOX_TEXT';"
+  # A box whose quit message is pending closes by itself within about 2 s.
+  for ((i = 0; i < 50; i++)); do
+    [ -n "$(xdotool search --onlyvisible --name '^ERROR$' 2>/dev/null)" ] || break
+    sleep 0.1
+  done
+  if [ "$i" -lt 50 ]; then
+    problems+=" the box closed by itself;"
+  else
+    [ -z "$(xdotool search --onlyvisible --name '^Head$' 2>/dev/null)" ] || problems+=" the GL window is still there;"
+    e2e_answer_box "$box" ERROR OK || problems+=" the box did not close on OK;"
+  fi
+  if ! e2e_wait_exit "$pid" 30; then
+    problems+=" $E2E_WHY;"
+  elif [ "$E2E_STATUS" -ne 0 ]; then
+    problems+=" exit status $E2E_STATUS;"
+  fi
+  [ "$(e2e_display_size)" = "$screen_size" ] || problems+=" display mode is now $(e2e_display_size);"
+  if [ -z "$problems" ]; then e2e_ok $name; else e2e_not_ok $name "$problems"; fi
+  e2e_stop "$pid"
+}
+
 test_mode_fallback() {
   mode_fallback missing_mode_answered_no No 'Program Will Now Close.'
   mode_fallback missing_mode_answered_yes Yes 'Window Creation Error.'
@@ -656,7 +691,7 @@ test_mode_fallback() {
 
 # E2E_ONLY="test_preview test_mode_fallback" runs only those groups.
 for group in ${E2E_ONLY:-test_quick_exits test_missing_model_full_screen test_unreadable_model test_full_screen_window test_system_commands test_folder_with_a_swedish_name test_switches test_mouse_buttons test_mouse_moves \
-  test_configure test_preview test_preview_picture test_mode_fallback}; do
+  test_configure test_preview test_preview_picture test_mode_fallback test_gl_failure_is_reported}; do
   "$group"
 done
 
