@@ -120,6 +120,16 @@ e2e_box_report() {
   printf 'message box: %s' "$text"
 }
 
+# Reports NAME as passed when PID ends by itself within 30 s with status 0,
+# else as failed with the reason: e2e_expect_exit_0 NAME PID
+e2e_expect_exit_0() {
+  if e2e_wait_exit "$2" 30 && [ "$E2E_STATUS" -eq 0 ]; then
+    e2e_ok "$1"
+  else
+    e2e_not_ok "$1" "${E2E_WHY:-exit status $E2E_STATUS}"
+  fi
+}
+
 # Waits until PID ends (at most SECONDS), watching for message boxes.
 # Sets E2E_STATUS (the exit status) and E2E_WHY (empty, or why it failed:
 # a message box, or still running, in which case the process is killed).

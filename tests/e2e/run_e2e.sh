@@ -184,11 +184,7 @@ test_system_commands() {
 
   name=close_command_with_a_low_bit_set_closes
   wine "$E2E_TOOLS/post_messages.exe" "$hwnd" 274 1 0xF061 >/dev/null 2>&1
-  if e2e_wait_exit "$pid" 30 && [ "$E2E_STATUS" -eq 0 ]; then
-    e2e_ok $name
-  else
-    e2e_not_ok $name "${E2E_WHY:-exit status $E2E_STATUS}"
-  fi
+  e2e_expect_exit_0 $name "$pid"
   e2e_stop "$pid"
 }
 
@@ -209,11 +205,7 @@ test_folder_with_a_swedish_name() {
     return
   fi
   xdotool key --window "$E2E_XID" space >/dev/null 2>&1
-  if e2e_wait_exit "$pid" 30 && [ "$E2E_STATUS" -eq 0 ]; then
-    e2e_ok $name
-  else
-    e2e_not_ok $name "${E2E_WHY:-exit status $E2E_STATUS}"
-  fi
+  e2e_expect_exit_0 $name "$pid"
   e2e_stop "$pid"
 }
 
@@ -228,11 +220,7 @@ test_switches() {
       continue
     fi
     xdotool key --window "$E2E_XID" Escape >/dev/null 2>&1
-    if e2e_wait_exit "$E2E_PID" 30 && [ "$E2E_STATUS" -eq 0 ]; then
-      e2e_ok "$name"
-    else
-      e2e_not_ok "$name" "${E2E_WHY:-exit status $E2E_STATUS}"
-    fi
+    e2e_expect_exit_0 "$name" "$E2E_PID"
     e2e_stop "$E2E_PID"
   done
 }
@@ -247,11 +235,7 @@ test_mouse_buttons() {
       continue
     fi
     xdotool click --window "$E2E_XID" "$button" >/dev/null 2>&1
-    if e2e_wait_exit "$E2E_PID" 30 && [ "$E2E_STATUS" -eq 0 ]; then
-      e2e_ok "$name"
-    else
-      e2e_not_ok "$name" "${E2E_WHY:-exit status $E2E_STATUS}"
-    fi
+    e2e_expect_exit_0 "$name" "$E2E_PID"
     e2e_stop "$E2E_PID"
   done
 }
@@ -302,11 +286,7 @@ test_mouse_moves() {
   else
     xdotool mousemove --sync $((screen_w / 2 - 50)) $((screen_h / 2 - 70)) >/dev/null 2>&1
     wine "$E2E_TOOLS/post_messages.exe" "$hwnd" 0 300 >/dev/null 2>&1
-    if e2e_wait_exit "$pid" 30 && [ "$E2E_STATUS" -eq 0 ]; then
-      e2e_ok $name
-    else
-      e2e_not_ok $name "${E2E_WHY:-exit status $E2E_STATUS}"
-    fi
+    e2e_expect_exit_0 $name "$pid"
   fi
   e2e_stop "$pid"
 }
@@ -497,11 +477,7 @@ test_configure() {
     e2e_start "$saver" "$switch"
     local pid=$E2E_PID
     if check_configure "$name" "$pid" 0 0 "$screen_w" "$screen_h"; then
-      if e2e_wait_exit "$pid" 30 && [ "$E2E_STATUS" -eq 0 ]; then
-        e2e_ok "${name}_button_ends_it"
-      else
-        e2e_not_ok "${name}_button_ends_it" "${E2E_WHY:-exit status $E2E_STATUS}"
-      fi
+      e2e_expect_exit_0 "${name}_button_ends_it" "$pid"
     fi
     e2e_stop "$pid"
   done
