@@ -3,7 +3,9 @@
 # builds and runs every test.
 #   1. host build under AddressSanitizer, UndefinedBehaviorSanitizer and
 #      LeakSanitizer: unit tests and tool tests;
-#   2. Windows build (MinGW-w64 i686): the same unit tests under Wine;
+#   2. Windows build (MinGW-w64 i686): head.scr, the same unit tests and
+#      the tests of the built program under Wine, and the end-to-end suite
+#      (the real head.scr under Wine on a virtual X display of its own);
 #   3. the reader's fuzz target for a bounded time (FUZZ_SECONDS, default 60).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,7 +19,7 @@ cmake --preset host >/dev/null
 cmake --build --preset host -j"$jobs"
 ctest --preset host -j"$jobs"
 
-echo "== Windows build, tests under Wine"
+echo "== Windows build, tests and end-to-end suite under Wine"
 export WINEDEBUG=-all
 WINEPREFIX=$(mktemp -d /tmp/saver-wine.XXXXXX)
 export WINEPREFIX
