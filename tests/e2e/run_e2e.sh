@@ -499,17 +499,27 @@ test_configure() {
 
 # --- preview ---------------------------------------------------------------
 
-test_preview() {
-  local name=preview_child_window out="$E2E_WORK/host-preview.txt"
-  e2e_host "$out" "$saver" 320 240 3
+# Runs the preview host (e2e_host OUT SAVER W H SECONDS) to its end. Sets
+# E2E_STATUS and E2E_SAID (what the host printed, on one line); on a host
+# that does not end, reports NAME as failed and returns 1.
+# run_host NAME OUT SAVER W H SECONDS
+run_host() {
+  local name=$1 out=$2
+  shift 2
+  e2e_host "$out" "$@"
   local pid=$E2E_PID
   if ! e2e_wait_exit "$pid" 120; then
-    e2e_not_ok $name "$E2E_WHY"
+    e2e_not_ok "$name" "$E2E_WHY"
     e2e_stop "$pid"
-    return
+    return 1
   fi
-  local said
-  said=$(tr -d '\r' <"$out" | paste -sd ';' -)
+  E2E_SAID=$(tr -d '\r' <"$out" | paste -sd ';' -)
+}
+
+test_preview() {
+  local name=preview_child_window out="$E2E_WORK/host-preview.txt"
+  run_host $name "$out" "$saver" 320 240 3 || return
+  local said=$E2E_SAID
   if [ "$E2E_STATUS" -ne 0 ]; then
     e2e_not_ok $name "preview_host status $E2E_STATUS: $said"
   elif ! grep -qx 'child class=OpenGL x=0 y=0 w=320 h=240 visible=1' <(tr -d '\r' <"$out") ||
@@ -539,15 +549,8 @@ test_preview_picture() {
   mkdir -p "$(dirname "$probe")"
   rm -f "$probe" "$probe.ppm"
   HEAD_PROBE_FILE="$probe" PREVIEW_HOST_WAIT_FILE="$(winepath -w "$probe.ppm" 2>/dev/null)" \
-    e2e_host "$out" "$probe_saver" 320 240 1
-  local pid=$E2E_PID
-  if ! e2e_wait_exit "$pid" 120; then
-    e2e_not_ok $name "$E2E_WHY"
-    e2e_stop "$pid"
-    return
-  fi
-  local said
-  said=$(tr -d '\r' <"$out" | paste -sd ';' -)
+    run_host $name "$out" "$probe_saver" 320 240 1 || return
+  local said=$E2E_SAID
   if ! [ -f "$probe.ppm" ]; then
     e2e_not_ok $name "no frame saved ($said)"
   else
