@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "file_bytes.h"
 #include "test_support.h"
 
 namespace {
@@ -18,16 +19,6 @@ std::string corpus_dir()
     return dir && *dir ? dir : SAVER_CORPUS_DIR;
 }
 
-bool read_whole_file(const std::string& path, std::vector<uint8_t>* bytes)
-{
-    FILE* f = fopen(path.c_str(), "rb");
-    if (!f) return false;
-    uint8_t buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) bytes->insert(bytes->end(), buffer, buffer + n);
-    fclose(f);
-    return true;
-}
 
 // Compares two arrays of plain records byte by byte (records are created
 // zero-filled, so their padding compares equal too).
@@ -118,8 +109,8 @@ TEST(Corpus, EveryFileLoadsAlikeWithBothMethods)
 
     for (const CorpusFile& file : kCorpus) {
         SCOPED_TRACE(file.name);
-        std::vector<uint8_t> bytes;
-        ASSERT_TRUE(read_whole_file(dir + "/" + file.name, &bytes));
+        std::vector<uint8_t> bytes = read_file_bytes(dir + "/" + file.name);
+        ASSERT_FALSE(bytes.empty());
         Loaded m = load_memory(bytes);
         Loaded f = load_file(bytes);
         ASSERT_NE(m.scene, nullptr) << m.error;

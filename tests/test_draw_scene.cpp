@@ -167,14 +167,6 @@ TEST_F(DrawScene, ModelIsLitWhereItLiesAndSpaceIsBlack)
     }
 }
 
-TEST_F(DrawScene, CubeAtTheCentreIsSeenFromTheInitialEye)
-{
-    TestScene scene = make_test_scene({cube_mesh(0.5f)});
-    std::vector<GLubyte> frame = draw(&scene);
-    EXPECT_GT(centre(frame).r, 30);
-    expect_black_corners(frame);
-}
-
 TEST_F(DrawScene, LitColourFollowsTheLightingAndFogOfTheFixedState)
 {
     // A small square facing the eye at distance 4: worked out by hand.
@@ -378,15 +370,6 @@ TEST_F(DrawScene, NoSceneOrNoMeshGivesAnEmptyFrame)
     TestScene no_meshes = make_test_scene({});
     EXPECT_EQ(lit_pixel_count(draw(&no_meshes)), 0);
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR) << "glBegin and glEnd stay paired";
-}
-
-TEST_F(DrawScene, OneMeshIsDrawn)
-{
-    g_eye = {0, 0, 4};
-    TestScene one = make_test_scene({square_mesh(0, 0, 0, 0.5f)});
-    std::vector<GLubyte> frame = draw(&one);
-    EXPECT_GT(centre(frame).r, 60);
-    expect_black_corners(frame);
 }
 
 struct BadFaceCase {

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "file_bytes.h"
 #include "head_model.h"
 #include "test_support.h"
 
@@ -31,32 +32,7 @@ const char kRim[] = "REEDED_RIM";
 
 std::string resource_path() { return std::string(SAVER_RESOURCES_DIR) + "/head.3ds"; }
 
-std::vector<uint8_t> read_resource()
-{
-    std::vector<uint8_t> bytes;
-    FILE* f = fopen(resource_path().c_str(), "rb");
-    if (!f) return bytes;
-    uint8_t buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
-    fclose(f);
-    return bytes;
-}
-
-uint16_t u16_at(const std::vector<uint8_t>& b, size_t at) { return (uint16_t)(b[at] | b[at + 1] << 8); }
-
-uint32_t u32_at(const std::vector<uint8_t>& b, size_t at)
-{
-    return (uint32_t)b[at] | (uint32_t)b[at + 1] << 8 | (uint32_t)b[at + 2] << 16 | (uint32_t)b[at + 3] << 24;
-}
-
-float float_at(const std::vector<uint8_t>& b, size_t at)
-{
-    uint32_t bits = u32_at(b, at);
-    float value;
-    memcpy(&value, &bits, sizeof value);
-    return value;
-}
+std::vector<uint8_t> read_resource() { return read_file_bytes(resource_path()); }
 
 // One chunk of the stream: its path of ids from the main chunk ("4D4D/3D3D"),
 // the offset of its header and its length.

@@ -13,19 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include "file_bytes.h"
+
 namespace {
 
-std::vector<unsigned char> read_file(const std::string& path)
-{
-    std::vector<unsigned char> bytes;
-    FILE* f = fopen(path.c_str(), "rb");
-    if (!f) return bytes;
-    unsigned char buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
-    fclose(f);
-    return bytes;
-}
 
 const WORD SWEDISH = MAKELANGID(LANG_SWEDISH, SUBLANG_SWEDISH);
 
@@ -56,7 +47,7 @@ TEST(SaverResources, ModelIsTheCommittedFileInSwedish)
 {
     Program saver("head.scr");
     ASSERT_NE(saver.module, nullptr);
-    std::vector<unsigned char> model = read_file(std::string(SAVER_RESOURCES_DIR) + "/head.3ds");
+    std::vector<unsigned char> model = read_file_bytes(std::string(SAVER_RESOURCES_DIR) + "/head.3ds");
     ASSERT_FALSE(model.empty());
     EXPECT_EQ(saver.bytes("MYTYPE", "FIL3D", SWEDISH), model);
     // The saver's own lookup, by the lower-case name in any language.
@@ -69,7 +60,7 @@ TEST(SaverResources, PictureIsTheCommittedBitmapInSwedish)
 {
     Program saver("head.scr");
     ASSERT_NE(saver.module, nullptr);
-    std::vector<unsigned char> bmp = read_file(std::string(SAVER_RESOURCES_DIR) + "/testbild.bmp");
+    std::vector<unsigned char> bmp = read_file_bytes(std::string(SAVER_RESOURCES_DIR) + "/testbild.bmp");
     ASSERT_EQ(bmp.size(), 105480u);
     // A bitmap resource is the file without its 14-byte file header.
     std::vector<unsigned char> resource = saver.bytes(MAKEINTRESOURCEA(2), "TESTBILD", SWEDISH);  // RT_BITMAP
