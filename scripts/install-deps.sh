@@ -34,5 +34,7 @@ if printf '%s\n' "${missing[@]}" | grep -q ':i386$' &&
   $sudo dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# Waits for another apt run to finish rather than failing on its lock.
+apt_opts=(-o DPkg::Lock::Timeout=600)
+$sudo apt-get "${apt_opts[@]}" update -qq
+$sudo apt-get "${apt_opts[@]}" install -y -qq --no-install-recommends "${missing[@]}"

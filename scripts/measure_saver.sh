@@ -16,7 +16,7 @@ cmake --preset windows >/dev/null
 cmake --build --preset windows -j"$(nproc)" --target head_probe
 
 work=$(mktemp -d /tmp/saver-measure.XXXXXX)
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all
+export WINEPREFIX="$work/prefix" WINEARCH=win32 WINEDEBUG=-all
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
   [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true

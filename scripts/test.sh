@@ -20,7 +20,9 @@ cmake --build --preset host -j"$jobs"
 ctest --preset host -j"$jobs"
 
 echo "== Windows build, tests and end-to-end suite under Wine"
-export WINEDEBUG=-all
+# The saver is a 32-bit program: its prefixes are 32-bit even where wine64
+# is installed beside wine32 (a new prefix would otherwise be 64-bit).
+export WINEDEBUG=-all WINEARCH=win32
 WINEPREFIX=$(mktemp -d /tmp/saver-wine.XXXXXX)
 export WINEPREFIX
 trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$WINEPREFIX"' EXIT

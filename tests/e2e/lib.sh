@@ -41,7 +41,7 @@ e2e_setup() {
   fi
   export DISPLAY=":$(tr -d '[:space:]' <"$display_file")"
   export WINEPREFIX="$E2E_WORK/prefix"
-  export WINEDEBUG=-all
+  export WINEDEBUG=-all WINEARCH=win32
   export WINEDLLOVERRIDES="mscoree,mshtml="
   export LC_ALL=C.UTF-8
   unset WAYLAND_DISPLAY
