@@ -10,12 +10,6 @@
 
 #include "render.h"
 
-Vec3 g_eye = {3.0f, 4.0f, 4.0f};
-Vec3 g_center = {0.0f, 0.0f, 0.0f};
-Vec3 g_up = {0.0f, 1.0f, 0.0f};
-
-Scene* g_scene = nullptr;
-
 // Positions and normals go to GL as three packed floats.
 static_assert(sizeof(Vec3) == 3 * sizeof(float), "Vec3 must be three packed floats");
 

@@ -1,11 +1,11 @@
 // render.h - the portable renderer: the fixed GL state and the projection,
-// the drawing of one frame of the loaded scene, the camera globals and the
-// Vec3 functions behind the face normals.
+// the drawing of one frame of the loaded scene and the Vec3 functions behind
+// the face normals.
 //
 // Depends on OpenGL 1.1 and GLU (through <GL/gl.h>; on Windows that header
-// brings in the platform header it needs by itself) and on the Scene records
-// of model3ds/scene.h. Every GL function here needs a current rendering
-// context on the calling thread.
+// brings in the platform header it needs by itself), on the Scene records of
+// model3ds/scene.h and on the camera and scene pointer of view/view.h. Every
+// GL function here needs a current rendering context on the calling thread.
 //
 // Call order, once per GL window: resize_gl_view, then init_gl_state, right
 // after the context is made current; then draw_scene once per frame, after
@@ -18,6 +18,7 @@
 #include <GL/gl.h>
 
 #include "scene.h"
+#include "view.h"
 
 // --- Vec3 functions (caller-owned records, no result) ---
 
@@ -51,16 +52,6 @@ void resize_gl_view(int width, int height);
 bool init_gl_state();
 
 // --- Frame drawing ---
-
-// Camera, in model units: the eye point (the frame clock rewrites x and y
-// before every frame), the point looked at and the up direction.
-extern Vec3 g_eye;     // initially (3, 4, 4)
-extern Vec3 g_center;  // (0, 0, 0)
-extern Vec3 g_up;      // (0, 1, 0)
-
-// The loaded scene that draw_scene shows, or null. Owned by the program (the
-// shell loads and releases it); the renderer only reads it.
-extern Scene* g_scene;
 
 // Draws one frame into the current draw buffer: clears colour and depth,
 // places the camera from g_eye, g_center and g_up, and sends every triangle

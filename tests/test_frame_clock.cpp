@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "frame_clock.h"
-#include "render.h"
+#include "view.h"
 
 namespace {
 

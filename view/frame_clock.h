@@ -1,12 +1,13 @@
 // frame_clock.h - the frame clock: from the performance counter to the
 // animation time and the eye's sway. Portable arithmetic; the window
-// procedure reads the counter and hands the values in.
+// procedure (or any other front end) reads the counter and hands the values
+// in.
 //
 // The animation time grows by about 400 per second of counter time; the eye's
 // x and y sway on sines of it between -3 and 3, x repeating about every 9.9 s
 // and y about every 11.7 s. The eye's z is never written.
-#ifndef SHELL_FRAME_CLOCK_H
-#define SHELL_FRAME_CLOCK_H
+#ifndef VIEW_FRAME_CLOCK_H
+#define VIEW_FRAME_CLOCK_H
 
 #include <stdint.h>
 

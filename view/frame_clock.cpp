@@ -3,7 +3,7 @@
 
 #include <math.h>
 
-#include "render.h"
+#include "view.h"
 
 int64_t g_last_counter = 0;
 double g_anim_time = 0.0;
