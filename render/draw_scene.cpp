@@ -1,8 +1,8 @@
 // draw_scene.cpp - one frame of the model: clear, place the camera, and send
-// every triangle of the first two meshes of g_scene as white immediate-mode
-// triangles with one face normal each, computed anew every frame. Light, fog
-// and material come from init_gl_state. Depends on OpenGL 1.1, GLU and the
-// Scene records of model3ds.
+// every triangle of the first g_drawn_mesh_count meshes of g_scene as white
+// immediate-mode triangles with one face normal each, computed anew every
+// frame. Light, fog and material come from init_gl_state. Depends on OpenGL
+// 1.1, GLU and the Scene records of model3ds.
 #include <math.h>
 
 #include <GL/gl.h>
@@ -14,9 +14,6 @@
 static_assert(sizeof(Vec3) == 3 * sizeof(float), "Vec3 must be three packed floats");
 
 namespace {
-
-// Only the first two meshes of a scene are drawn.
-const int32_t DRAWN_MESH_COUNT = 2;
 
 // The normal sent for a triangle of zero area, which has no direction of its
 // own (it covers no pixels, so any finite normal will do).
@@ -78,7 +75,7 @@ void draw_scene()
 
     glBegin(GL_TRIANGLES);
     if (g_scene != nullptr) {
-        int32_t mesh_count = g_scene->mesh_count < DRAWN_MESH_COUNT ? g_scene->mesh_count : DRAWN_MESH_COUNT;
+        int32_t mesh_count = g_scene->mesh_count < g_drawn_mesh_count ? g_scene->mesh_count : g_drawn_mesh_count;
         for (int32_t m = 0; m < mesh_count; m++) {
             send_mesh_triangles(&g_scene->meshes[m]);
         }

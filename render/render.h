@@ -55,8 +55,8 @@ bool init_gl_state();
 
 // Draws one frame into the current draw buffer: clears colour and depth,
 // places the camera from g_eye, g_center and g_up, and sends every triangle
-// of the first two meshes of g_scene, white, with one computed normal per
-// face. Faces with a vertex index outside their mesh are skipped; no scene
+// of the first g_drawn_mesh_count meshes of g_scene (two unless a front end
+// says otherwise), white, with one computed normal per face. Faces with a vertex index outside their mesh are skipped; no scene
 // gives an empty frame. Neither flushes nor swaps. Needs the state of
 // init_gl_state and GL_MODELVIEW as the current matrix mode.
 void draw_scene();

@@ -6,3 +6,4 @@ Vec3 g_center = {0.0f, 0.0f, 0.0f};
 Vec3 g_up = {0.0f, 1.0f, 0.0f};
 
 Scene* g_scene = nullptr;
+int32_t g_drawn_mesh_count = 2;

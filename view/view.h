@@ -5,6 +5,8 @@
 #ifndef VIEW_VIEW_H
 #define VIEW_VIEW_H
 
+#include <stdint.h>
+
 #include "scene.h"
 
 // Camera, in model units: the eye point (the frame clock rewrites x and y
@@ -16,5 +18,10 @@ extern Vec3 g_up;      // (0, 1, 0)
 // The loaded scene that draw_scene shows, or null. Owned by the program (the
 // front end loads and releases it); the renderer only reads it.
 extern Scene* g_scene;
+
+// How many of g_scene's meshes are drawn, from the first: 2 for the saver's
+// own model (the medal's star and rim); a front end that shows a model of
+// the user's may raise it to draw every mesh.
+extern int32_t g_drawn_mesh_count;
 
 #endif
