@@ -5,17 +5,26 @@
 
 #include "reader_internal.h"
 
-// Grows a list by exactly one zero-filled record. On failure the list keeps
+// Appends one zero-filled record to a list. The array's capacity is not
+// stored: it is the count rounded up to a power of two, so the array is
+// reallocated only when the count is 0 or a power of two, and then to twice
+// the records (one for an empty list). A list of n records is thus built
+// with about log2(n) reallocations, each asking for the doubled size; a heap
+// that copies a block on every growth (the Windows heap does) would make
+// growth by one record cost time quadratic in n. On failure the list keeps
 // its old array and count, so free_scene still releases it.
 static void* grow_list(void** array, int32_t* count, size_t record_size, const char* failure_text)
 {
-    size_t new_size = ((size_t)*count + 1) * record_size;
-    void* grown = new_size <= UINT32_MAX ? realloc(*array, new_size) : nullptr;
-    if (!grown) fail(failure_text, (unsigned)new_size);
-    *array = grown;
-    ++*count;
-    void* record = (char*)grown + new_size - record_size;
+    uint32_t n = (uint32_t)*count;
+    if ((n & (n - 1)) == 0) {
+        uint64_t new_size = (n == 0 ? 1 : 2 * (uint64_t)n) * record_size;
+        void* grown = new_size <= UINT32_MAX ? realloc(*array, (size_t)new_size) : nullptr;
+        if (!grown) fail(failure_text, (unsigned)new_size);
+        *array = grown;
+    }
+    void* record = (char*)*array + (size_t)n * record_size;
     memset(record, 0, record_size);
+    ++*count;
     return record;
 }
 

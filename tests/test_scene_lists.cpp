@@ -1,5 +1,5 @@
-// The scene's lists: growth one record at a time, growth and allocation
-// failures with their texts, fresh records, and the release.
+// The scene's lists: growth by doubling, growth and allocation failures
+// with their texts, fresh records, and the release.
 #include <gtest/gtest.h>
 #include <string.h>
 
@@ -7,11 +7,11 @@
 
 namespace {
 
-std::vector<uint8_t> three_of_each()
+std::vector<uint8_t> five_of_each()
 {
     return main_chunk([](ChunkWriter* w) {
         begin_chunk(w, 0x3D3D);
-        for (const char* name : {"a", "b", "c"}) {
+        for (const char* name : {"a", "b", "c", "d", "e"}) {
             put_material(w, name);
             put_mesh_object(w, name, {{1, 2, 3}}, {{0, 0, 0, 0}});
             put_light_object(w, name, {1, 2, 3});
@@ -21,21 +21,34 @@ std::vector<uint8_t> three_of_each()
     });
 }
 
-TEST(SceneLists, EachGrowthAsksForExactlyTheRecordsItHolds)
+// The 1st, 2nd, 3rd and 5th additions to a list find its array full (0, 1,
+// 2 and 4 records) and grow it to these capacities; the 4th fits.
+const size_t kGrownCapacities[] = {1, 2, 4, 8};
+
+TEST(SceneLists, ArraysGrowByDoublingWhenFull)
 {
-    Loaded loaded = load_memory(three_of_each());
+    Loaded loaded = load_memory(five_of_each());
     ASSERT_NE(loaded.scene, nullptr) << loaded.error;
-    // Material, mesh, light, camera, three times over.
+    // Material, mesh, light, camera, at each growth.
     std::vector<size_t> expected;
-    for (size_t n = 1; n <= 3; ++n)
+    for (size_t capacity : kGrownCapacities)
         for (size_t size : {sizeof(Material), sizeof(Mesh), sizeof(Light), sizeof(Camera)})
-            expected.push_back(n * size);
+            expected.push_back(capacity * size);
     EXPECT_EQ(g_realloc_sizes, expected);
-    EXPECT_EQ(loaded.scene->mesh_count, 3);
-    EXPECT_EQ(loaded.scene->light_count, 3);
-    EXPECT_EQ(loaded.scene->camera_count, 3);
-    EXPECT_EQ(loaded.scene->material_count, 3);
-    EXPECT_STREQ(loaded.scene->meshes[2].name, "c");
+    const Scene& s = *loaded.scene;
+    ASSERT_EQ(s.mesh_count, 5);
+    ASSERT_EQ(s.light_count, 5);
+    ASSERT_EQ(s.camera_count, 5);
+    ASSERT_EQ(s.material_count, 5);
+    for (int i = 0; i < 5; ++i) {
+        const char name[2] = {(char)('a' + i), 0};
+        EXPECT_STREQ(s.meshes[i].name, name);
+        EXPECT_STREQ(s.materials[i].name, name);
+        EXPECT_STREQ(s.lights[i].name, name);
+        EXPECT_STREQ(s.cameras[i].name, name);
+        EXPECT_EQ(s.meshes[i].vertex_count, 1);
+        EXPECT_EQ(s.cameras[i].lens, 50.0f);
+    }
 }
 
 TEST(SceneLists, GrowthFailureNamesTheListAndTheSizeAsked)
@@ -47,13 +60,13 @@ TEST(SceneLists, GrowthFailureNamesTheListAndTheSizeAsked)
     const Case cases[] = {
         {1, "Error reallocating memory for material list (" + std::to_string(sizeof(Material)) + " bytes)."},
         {6, "Error reallocating memory for object list (" + std::to_string(2 * sizeof(Mesh)) + " bytes)."},
-        {11, "Error reallocating memory for light list (" + std::to_string(3 * sizeof(Light)) + " bytes)."},
-        {12, "Error reallocating memory for camera list (" + std::to_string(3 * sizeof(Camera)) + " bytes)."},
+        {11, "Error reallocating memory for light list (" + std::to_string(4 * sizeof(Light)) + " bytes)."},
+        {16, "Error reallocating memory for camera list (" + std::to_string(8 * sizeof(Camera)) + " bytes)."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.failing_call);
         fail_realloc_call(c.failing_call);
-        Loaded loaded = load_memory(three_of_each());
+        Loaded loaded = load_memory(five_of_each());
         EXPECT_EQ(loaded.scene, nullptr);
         EXPECT_EQ(loaded.error, c.text);
         // Whatever the partial scene held is released (LeakSanitizer checks).
@@ -100,28 +113,37 @@ TEST(SceneLists, ArrayAllocationFailureIsReportedWithItsSize)
 
 TEST(SceneLists, FreshRecordsAreZero)
 {
+    // Four of each: the first record lands in a new array, the fourth in
+    // the spare room of a doubled one.
     std::vector<uint8_t> image = main_chunk([](ChunkWriter* w) {
         begin_chunk(w, 0x3D3D);
-        begin_named_object(w, "");
-        begin_chunk(w, 0x4100);
-        end_chunk(w);
-        end_chunk(w);
-        begin_chunk(w, 0xAFFF);
-        end_chunk(w);
+        for (int i = 0; i < 4; ++i) {
+            begin_named_object(w, "");
+            begin_chunk(w, 0x4100);
+            end_chunk(w);
+            end_chunk(w);
+            begin_chunk(w, 0xAFFF);
+            end_chunk(w);
+        }
         end_chunk(w);
     });
     Loaded loaded = load_memory(image);
     ASSERT_NE(loaded.scene, nullptr) << loaded.error;
-    ASSERT_EQ(loaded.scene->mesh_count, 1);
-    ASSERT_EQ(loaded.scene->material_count, 1);
-    EXPECT_STREQ(loaded.scene->materials[0].name, "");
-    // Every byte of the mesh is zero but has_children, which the parent
+    ASSERT_EQ(loaded.scene->mesh_count, 4);
+    ASSERT_EQ(loaded.scene->material_count, 4);
+    // Every byte of a mesh is zero but has_children, which the parent
     // pass sets for a mesh that no node reached (node 0 is its own parent),
     // and the object matrix, composed from the all-zero frame: all zero too.
     Mesh expected;
     memset(&expected, 0, sizeof expected);
     expected.has_children = 1;
-    EXPECT_EQ(memcmp(&loaded.scene->meshes[0], &expected, sizeof expected), 0);
+    Material no_material;
+    memset(&no_material, 0, sizeof no_material);
+    for (int i : {0, 3}) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(memcmp(&loaded.scene->meshes[i], &expected, sizeof expected), 0);
+        EXPECT_EQ(memcmp(&loaded.scene->materials[i], &no_material, sizeof no_material), 0);
+    }
     EXPECT_EQ(loaded.scene->first_frame, 0);
     EXPECT_EQ(loaded.scene->last_frame, 0);
 }
