@@ -134,9 +134,15 @@ void read_string(char* destination, uint32_t max)
     for (;;) {
         g_read(&destination[i], 1);
         ++i;
-        if (destination[i - 1] == '\0' || i == max) break;
+        if (destination[i - 1] == '\0') return;
+        if (i == max) break;
     }
-    destination[i - 1] = '\0';
+    // A longer string keeps its first max - 1 characters; the rest of it is
+    // read up to and including its NUL, so the next field starts after it.
+    destination[max - 1] = '\0';
+    char rest;
+    do g_read(&rest, 1);
+    while (rest != '\0');
 }
 
 void* alloc_zeroed(uint32_t size)

@@ -39,9 +39,10 @@ extern uint32_t g_mem_pos;
 // Zero-filled heap block of size bytes (size 0 gives an empty block).
 void* alloc_zeroed(uint32_t size);
 
-// Reads a NUL-terminated string of at most max bytes into destination
-// (which holds max bytes). A longer string keeps max - 1 characters and
-// leaves its remaining bytes in the stream.
+// Reads a NUL-terminated string into destination (which holds max bytes).
+// A string of up to max - 1 characters is read whole; a longer one keeps
+// its first max - 1 characters and is consumed up to and including its NUL.
+// Data that ends before the NUL fails the load as any read past the end.
 void read_string(char* destination, uint32_t max);
 
 // Little-endian fields from the byte source.
@@ -92,7 +93,8 @@ void walk_continue_here(ChunkWalk* walk);
 // Checks a chunk length read at start and returns start + length.
 uint32_t chunk_end(uint32_t start, uint32_t length);
 
-// List growth: append one zero-filled record to the scene's list.
+// List growth: append one zero-filled record to the scene's list. The
+// array grows by doubling, so it may hold spare records past the count.
 Mesh* add_mesh();
 Camera* add_camera();
 Light* add_light();

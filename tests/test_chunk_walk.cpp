@@ -129,58 +129,89 @@ TEST(ChunkWalk, ChildRunningPastItsParentEndsOnlyTheParentsWalk)
     }
 }
 
-TEST(ReadString, FifteenCharactersAreReadWhole)
+TEST(ReadString, LongerNamesKeepFifteenCharactersAndAreReadToTheirNul)
 {
-    std::vector<uint8_t> image = main_chunk([](ChunkWriter* w) {
-        begin_chunk(w, 0x3D3D);
-        put_mesh_object(w, "ABCDEFGHIJKLMNO", {{1, 2, 3}}, {});
-        end_chunk(w);
-    });
-    Loaded loaded = load_memory(image);
-    ASSERT_NE(loaded.scene, nullptr) << loaded.error;
-    EXPECT_STREQ(loaded.scene->meshes[0].name, "ABCDEFGHIJKLMNO");
-    EXPECT_EQ(loaded.scene->meshes[0].vertex_count, 1);
+    // Each name sits between two objects; whatever follows it must be read
+    // in step, so all three meshes load with their vertices.
+    struct Case {
+        const char* name;
+        const char* kept;
+    };
+    const Case cases[] = {{"ABCDEFGHIJKLMNO", "ABCDEFGHIJKLMNO"},
+                          {"ABCDEFGHIJKLMNOP", "ABCDEFGHIJKLMNO"},
+                          {"Planet_Surface_Big1", "Planet_Surface_"},
+                          {"ABCDEFGHIJKLMNOPQRST", "ABCDEFGHIJKLMNO"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<uint8_t> image = main_chunk([&](ChunkWriter* w) {
+            begin_chunk(w, 0x3D3D);
+            put_mesh_object(w, "before", {{1, 1, 1}}, {});
+            put_mesh_object(w, c.name, {{1, 2, 3}, {4, 5, 6}}, {{0, 1, 1, 0}});
+            put_mesh_object(w, "after", {{7, 7, 7}, {8, 8, 8}, {9, 9, 9}}, {});
+            end_chunk(w);
+        });
+        for (int method : {LOAD_3DS_MEMORY, LOAD_3DS_FILE}) {
+            Loaded loaded = method == LOAD_3DS_MEMORY ? load_memory(image) : load_file(image);
+            ASSERT_NE(loaded.scene, nullptr) << loaded.error;
+            ASSERT_EQ(loaded.scene->mesh_count, 3);
+            const Mesh* m = loaded.scene->meshes;
+            EXPECT_STREQ(m[1].name, c.kept);
+            EXPECT_EQ(m[1].vertex_count, 2);
+            EXPECT_EQ(m[1].face_count, 1);
+            EXPECT_EQ(m[1].vertices[1].position.z, 6.0f);
+            EXPECT_STREQ(m[2].name, "after");
+            EXPECT_EQ(m[2].vertex_count, 3);
+        }
+    }
 }
 
-TEST(ReadString, LongerNameKeepsFifteenAndTheWalkStartsAtItsSeventeenthByte)
+TEST(ReadString, LongNameCutByTheEndOfDataFailsTheLoad)
 {
-    // "ABCDEFGHIJKLMNOP" consumes 16 bytes; the walk starts at its NUL, so
-    // the NUL and the next byte 0x41 form the child id 0x4100 (a mesh).
+    // The object's name runs on without a NUL to the end of the data.
     ChunkWriter w;
     begin_chunk(&w, 0x4D4D);
     begin_chunk(&w, 0x3D3D);
     begin_chunk(&w, 0x4000);
-    put_bytes(&w, "ABCDEFGHIJKLMNOP", 16);
-    size_t header_at = w.bytes.size();
-    put_u8(&w, 0x00);
-    put_u8(&w, 0x41);
-    put_u32(&w, 0);  // the mesh chunk's length, set below
-    put_vertex_list(&w, {{1, 2, 3}, {4, 5, 6}});
-    patch_u32(&w, header_at + 2, (uint32_t)(w.bytes.size() - header_at));
+    put_bytes(&w, "ABCDEFGHIJKLMNOPQRSTUVWXYZ", 26);
     end_chunk(&w);
     end_chunk(&w);
     end_chunk(&w);
-
-    Loaded loaded = load_memory(w.bytes);
-    ASSERT_NE(loaded.scene, nullptr) << loaded.error;
-    ASSERT_EQ(loaded.scene->mesh_count, 1);
-    EXPECT_STREQ(loaded.scene->meshes[0].name, "ABCDEFGHIJKLMNO");
-    EXPECT_EQ(loaded.scene->meshes[0].vertex_count, 2);
+    Loaded m = load_memory(w.bytes);
+    EXPECT_EQ(m.scene, nullptr);
+    EXPECT_EQ(m.error, "Trying to read past memory buffer.");
+    Loaded f = load_file(w.bytes);
+    EXPECT_EQ(f.scene, nullptr);
+    EXPECT_EQ(f.error, "Error reading file.");
 }
 
-TEST(ReadString, MaterialNamesHoldNineteenCharacters)
+TEST(ReadString, MaterialNamesKeepNineteenCharactersAndFaceGroupsStayInStep)
 {
+    // A 24-character material, named again by a face group: the group's
+    // face count and indices follow the whole name.
     std::vector<uint8_t> image = main_chunk([](ChunkWriter* w) {
         begin_chunk(w, 0x3D3D);
+        put_material(w, "plain");
         put_material(w, "ABCDEFGHIJKLMNOPQRS");
-        put_material(w, "ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+        put_material(w, "Brushed_Steel_Dark_Large");
+        begin_named_object(w, "m");
+        begin_chunk(w, 0x4100);
+        put_vertex_list(w, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}});
+        begin_face_list(w, {{0, 1, 2, 0}, {0, 1, 2, 0}, {0, 1, 2, 0}});
+        put_material_group(w, "Brushed_Steel_Dark_Large", {2, 1});
+        end_chunk(w);
+        end_chunk(w);
+        end_chunk(w);
         end_chunk(w);
     });
     Loaded loaded = load_memory(image);
     ASSERT_NE(loaded.scene, nullptr) << loaded.error;
-    ASSERT_EQ(loaded.scene->material_count, 2);
-    EXPECT_STREQ(loaded.scene->materials[0].name, "ABCDEFGHIJKLMNOPQRS");
+    ASSERT_EQ(loaded.scene->material_count, 3);
     EXPECT_STREQ(loaded.scene->materials[1].name, "ABCDEFGHIJKLMNOPQRS");
+    EXPECT_STREQ(loaded.scene->materials[2].name, "Brushed_Steel_Dark_");
+    const Face* faces = loaded.scene->meshes[0].faces;
+    EXPECT_EQ(faces[0].material, 0);
+    EXPECT_EQ(faces[1].material, 2);
+    EXPECT_EQ(faces[2].material, 2);
 }
 
 // A chunk length below its own header, or an end past 2^32, would keep a

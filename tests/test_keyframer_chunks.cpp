@@ -107,9 +107,10 @@ TEST(KeyframerTracks, RotationScaleMorphAndHideTracksOfAMeshNode)
         begin_track(w, 0xB026, 10, 2);
         put_key_head(w, 12, 0x0010);
         put_float(w, 0.125f);  // ease_from
-        put_string(w, "target");
-        put_key_head(w, 13, 0);
-        put_bytes(w, "ABCDEFGHIJKLMNOP", 16);  // no NUL in 16 bytes
+        put_string(w, "target_of_twenty_chr");  // kept to 15, read to its NUL
+        put_key_head(w, 13, 0x0001);
+        put_float(w, 0.25f);  // tension
+        put_string(w, "other");
         end_chunk(w);
         begin_track(w, 0xB029, 11, 2);
         put_key_head(w, 20, 0x001F);  // no spline floats follow a hide key
@@ -135,9 +136,11 @@ TEST(KeyframerTracks, RotationScaleMorphAndHideTracksOfAMeshNode)
     ASSERT_EQ(m.morph_key_count, 2);
     EXPECT_EQ(m.morph_track_flags, 10);
     EXPECT_EQ(m.morph_keys[0].ease_from, 0.125f);
-    EXPECT_STREQ(m.morph_keys[0].target_name, "target");
-    EXPECT_STREQ(m.morph_keys[1].target_name, "ABCDEFGHIJKLMNO");
+    EXPECT_STREQ(m.morph_keys[0].target_name, "target_of_twent");
+    EXPECT_STREQ(m.morph_keys[1].target_name, "other");
     EXPECT_EQ(m.morph_keys[1].frame, 13);
+    EXPECT_EQ(m.morph_keys[1].spline_flags, 1);
+    EXPECT_EQ(m.morph_keys[1].tension, 0.25f);
     ASSERT_EQ(m.hide_key_count, 2);
     EXPECT_EQ(m.hide_track_flags, 11);
     EXPECT_EQ(m.hide_keys[0].frame, 20);
@@ -238,23 +241,19 @@ TEST(KeyframerNodes, AttachmentByName)
     EXPECT_EQ(m[3].parent_id, 90);
 }
 
-TEST(KeyframerNodes, HeaderNameWithoutNulInSixteenBytes)
+TEST(KeyframerNodes, LongHeaderNameIsReadToItsNulAndTheWordsFollowIt)
 {
-    // The name keeps 15 bytes; the three words come from the bytes after
-    // the sixteenth.
-    Loaded loaded = load_memory(with_keyframer({"ABCDEFGHIJKLMNO"}, [](ChunkWriter* w) {
+    // Both the object's name and the node's keep their first 15 characters,
+    // so the node finds its object; the three words come after the NUL.
+    Loaded loaded = load_memory(with_keyframer({"Planet_Surface_Big01"}, [](ChunkWriter* w) {
         begin_chunk(w, 0xB002);
         put_node_id(w, 3);
-        begin_chunk(w, 0xB010);
-        put_bytes(w, "ABCDEFGHIJKLMNOP", 16);
-        put_u16(w, 0x0101);
-        put_u16(w, 0x0202);
-        put_u16(w, 0x0303);
-        end_chunk(w);
+        put_node_header(w, "Planet_Surface_Big01", 0x0101, 0x0202, 0x0303);
         end_chunk(w);
     }));
     ASSERT_NE(loaded.scene, nullptr) << loaded.error;
     const Mesh& m = loaded.scene->meshes[0];
+    EXPECT_STREQ(m.name, "Planet_Surface_");
     EXPECT_EQ(m.node_id, 3);
     EXPECT_EQ(m.node_flags, 0x0101);
     EXPECT_EQ(m.parent_id, 0x0303);
