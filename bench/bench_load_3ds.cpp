@@ -214,6 +214,7 @@ void add_corpus_cases(const char* folder)
 
 void add_generated_cases()
 {
+    g_cases.push_back(BenchCase{"gen_10k_small_objects", make_small_objects_scene(10000), 10000});
     g_cases.push_back(BenchCase{"gen_20k_small_objects", make_small_objects_scene(20000), 20000});
     g_cases.push_back(BenchCase{"gen_40k_small_objects", make_small_objects_scene(40000), 40000});
     g_cases.push_back(BenchCase{"gen_200x10k_faces", make_dense_objects_scene(200, 10000), 200});
