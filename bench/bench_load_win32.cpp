@@ -73,7 +73,7 @@ double process_seconds()
 struct Timing {
     bool loaded;
     double cpu_seconds;   // processor time per load, over all timed loads
-    double wall_seconds;  // median elapsed time of one load
+    double wall_seconds;  // elapsed time of the fastest load
 };
 
 // At least five loads over about `budget` seconds of elapsed time, after
@@ -92,8 +92,7 @@ Timing time_loads(const BenchCase& c, double budget)
         if (times.size() >= 100000) break;
     }
     double cpu = (process_seconds() - cpu_begin) / (double)times.size();
-    std::sort(times.begin(), times.end());
-    return Timing{true, cpu, times[times.size() / 2]};
+    return Timing{true, cpu, *std::min_element(times.begin(), times.end())};
 }
 
 bool has_3ds_extension(const std::filesystem::path& path)
@@ -139,8 +138,8 @@ int main(int argc, char** argv)
                                   make_small_objects_scene(count), count});
 
     printf("MB/s = 10^6 bytes per second of processor time; cpu ms = processor time per load and\n"
-           "release, averaged; wall ms = median elapsed time of one.\n");
-    printf("%-36s %10s %12s %12s %10s\n", "case", "bytes", "cpu ms", "wall ms", "MB/s");
+           "release, averaged; best ms = elapsed time of the fastest load.\n");
+    printf("%-36s %10s %12s %12s %10s\n", "case", "bytes", "cpu ms", "best ms", "MB/s");
     bool all_loaded = true;
     Timing small[3] = {};
     for (const BenchCase& c : cases) {
@@ -156,7 +155,7 @@ int main(int argc, char** argv)
         fflush(stdout);
     }
     if (small[0].loaded && small[2].loaded && small[0].cpu_seconds > 0)
-        printf("40k/10k small objects: %.2fx the processor time, %.2fx the elapsed time, for 4x the objects "
+        printf("40k/10k small objects: %.2fx the processor time, %.2fx the fastest load's time, for 4x the objects "
                "(linear: 4)\n",
                small[2].cpu_seconds / small[0].cpu_seconds, small[2].wall_seconds / small[0].wall_seconds);
     return all_loaded ? 0 : 1;
