@@ -131,6 +131,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous_instance, LPSTR comman
         if (!open_gl_window(GL_WINDOW_TITLE, width, height, GL_COLOUR_BITS, true, nullptr)) return 0;
         break;
     case SAVER_MODE_PREVIEW:
+        // Without a host window there is nothing to show in; the platform
+        // expects a preview to end silently then.
+        if (!host) return 0;
         if (!open_gl_window(GL_WINDOW_TITLE, width, height, GL_COLOUR_BITS, false, host)) return 0;
         break;
     case SAVER_MODE_NO_WINDOW:
@@ -144,6 +147,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous_instance, LPSTR comman
     }
 
     load_model();
+    // The GL modes draw the scene's triangles from a list compiled once.
+    if (mode == SAVER_MODE_FULLSCREEN || mode == SAVER_MODE_PREVIEW) compile_scene_list();
 
     // With no window nothing would ever post the quit message: the run ends
     // once the model has been loaded.
