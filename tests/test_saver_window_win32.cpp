@@ -275,7 +275,7 @@ TEST_F(SaverWindow, EveryFramePausesTenMilliseconds)
     EXPECT_EQ(FRAME_PAUSE_MS, 10u);
 }
 
-// --- Opening the GL window: failures, the display mode and the preview ---
+// --- Opening the GL window: failures and the display mode ---
 
 struct OpenFailureCase {
     const char* name;
@@ -315,25 +315,6 @@ TEST_F(SaverWindow, FailureToOpenIsToldExceptWhenThePreviewsHostIsGone)
         if (parent && IsWindow(parent)) DestroyWindow(parent);
         take_posted(nullptr, WM_QUIT);
     }
-}
-
-TEST_F(SaverWindow, PreviewIsAVisibleChildFillingItsHostUntilTheHostDestroysIt)
-{
-    g_is_preview = 1;
-    HWND host = make_window();
-    ASSERT_TRUE(open_gl_window("Head", 120, 90, 32, false, host));
-    EXPECT_EQ(GetParent(g_hwnd), host);
-    EXPECT_TRUE(GetWindowLongA(g_hwnd, GWL_STYLE) & WS_CHILD);
-    EXPECT_TRUE(GetWindowLongA(g_hwnd, GWL_STYLE) & WS_VISIBLE);
-    RECT client;
-    GetClientRect(g_hwnd, &client);
-    EXPECT_EQ(client.right, 120);
-    EXPECT_EQ(client.bottom, 90);
-    EXPECT_FALSE(saver_announced());
-    // The host ends the preview: the quit message, and nothing else.
-    DestroyWindow(host);
-    EXPECT_EQ(take_posted(nullptr, WM_QUIT), 1);
-    close_gl_window();
 }
 
 // --- The built program ---
