@@ -4,9 +4,7 @@
 #                     large generated scenes, with assimp and lib3ds loading
 #                     the same bytes alongside;
 #   bench_draw_scene  milliseconds per frame of the embedded model drawn
-#                     off-screen (OSMesa) at 800x600, 1920x1080 and 1x1 (the
-#                     sending of the triangles alone), from the scene's
-#                     display list and triangle by triangle.
+#                     off-screen (OSMesa) at 640x480 and 1920x1080.
 # Arguments go to both, e.g. --benchmark_filter=gen_ or
 # --benchmark_repetitions=3.
 set -euo pipefail
