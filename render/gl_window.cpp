@@ -160,7 +160,9 @@ bool open_gl_window(const char* title, int width, int height, int bits, bool ful
     if (!g_hdc) return fail_open("Can't Create A GL Device Context.", parent);
     int pixel_format = probe_refuses("pixel_format") ? 0 : ChoosePixelFormat(g_hdc, &g_pixel_format_desc);
     if (pixel_format == 0) return fail_open("Can't Find A Suitable PixelFormat.", parent);
-    if (!SetPixelFormat(g_hdc, pixel_format, &g_pixel_format_desc)) return fail_open("Can't Set The PixelFormat.", parent);
+    if (!SetPixelFormat(g_hdc, pixel_format, &g_pixel_format_desc)) {
+        return fail_open("Can't Set The PixelFormat.", parent);
+    }
     g_hrc = wglCreateContext(g_hdc);
     if (!g_hrc) return fail_open("Can't Create A GL Rendering Context.", parent);
     if (!wglMakeCurrent(g_hdc, g_hrc)) return fail_open("Can't Activate The GL Rendering Context.", parent);

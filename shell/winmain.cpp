@@ -4,9 +4,10 @@
 // The hook contract: WinMain registers the "Saver" class and opens one
 // window (open_gl_window for the full-screen run and the preview, the
 // configure window itself), then loads the model into g_scene, compiles its
-// triangles into a display list in the GL modes, and runs the message loop. saver_window_proc handles every message of that window and
-// posts the quit message when the window is destroyed; the close handling
-// there releases the GL window and the scene.
+// triangles into a display list in the GL modes, and runs the message loop.
+// saver_window_proc handles every message of that window and posts the quit
+// message when the window is destroyed; the close handling there releases
+// the GL window (with the list) and the scene.
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
