@@ -292,7 +292,6 @@ TEST_F(SaverWindow, FailureToOpenIsToldExceptWhenThePreviewsHostIsGone)
         {"preview, pixel format refused", false, 1, "pixel_format", "ERROR: Can't Find A Suitable PixelFormat."},
         {"child without a parent", false, 0, "", "ERROR: Window Creation Error."},
         {"preview whose host is gone", false, 2, "", ""},
-        {"preview whose host is gone, pixel format refused", false, 2, "pixel_format", ""},
     };
     for (const OpenFailureCase& c : cases) {
         SCOPED_TRACE(c.name);
