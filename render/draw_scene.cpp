@@ -1,8 +1,9 @@
 // draw_scene.cpp - one frame of the model: clear, place the camera, and send
 // every triangle of the first g_drawn_mesh_count meshes of g_scene as white
-// immediate-mode triangles with one face normal each, computed anew every
-// frame. Light, fog and material come from init_gl_state. Depends on OpenGL
-// 1.1, GLU and the Scene records of model3ds.
+// triangles with one face normal each: through a display list compiled once
+// for the scene, or, without one, in immediate mode with the normals computed
+// anew every frame. Light, fog and material come from init_gl_state. Depends
+// on OpenGL 1.1, GLU and the Scene records of model3ds.
 #include <math.h>
 
 #include <GL/gl.h>
@@ -64,15 +65,10 @@ void send_mesh_triangles(const Mesh* mesh)
     }
 }
 
-}  // namespace
-
-void draw_scene()
+// Sends the triangles of g_scene's drawn meshes in one glBegin/glEnd pair
+// (the pair is issued even when there is nothing to send).
+void send_scene_triangles()
 {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
-    gluLookAt(g_eye.x, g_eye.y, g_eye.z, g_center.x, g_center.y, g_center.z, g_up.x, g_up.y, g_up.z);
-    glColor3f(1.0f, 1.0f, 1.0f);
-
     glBegin(GL_TRIANGLES);
     if (g_scene != nullptr) {
         int32_t mesh_count = g_scene->mesh_count < g_drawn_mesh_count ? g_scene->mesh_count : g_drawn_mesh_count;
@@ -81,4 +77,55 @@ void draw_scene()
         }
     }
     glEnd();
+}
+
+// What g_scene_list was compiled for: another scene, or another mesh count,
+// is drawn one triangle at a time rather than from a list that shows
+// something else.
+const Scene* g_list_scene = nullptr;
+int32_t g_list_mesh_count = 0;
+
+bool scene_list_fits()
+{
+    return g_scene_list != 0 && g_scene == g_list_scene && g_drawn_mesh_count == g_list_mesh_count;
+}
+
+}  // namespace
+
+GLuint g_scene_list = 0;
+
+void compile_scene_list()
+{
+    release_scene_list();
+    if (g_scene == nullptr) return;
+    GLuint list = glGenLists(1);
+    if (list == 0) return;  // no context, or no names left: draw one by one
+    glNewList(list, GL_COMPILE);
+    send_scene_triangles();
+    glEndList();
+    g_scene_list = list;
+    g_list_scene = g_scene;
+    g_list_mesh_count = g_drawn_mesh_count;
+}
+
+void release_scene_list()
+{
+    if (g_scene_list != 0) glDeleteLists(g_scene_list, 1);
+    g_scene_list = 0;
+    g_list_scene = nullptr;
+    g_list_mesh_count = 0;
+}
+
+void draw_scene()
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    gluLookAt(g_eye.x, g_eye.y, g_eye.z, g_center.x, g_center.y, g_center.z, g_up.x, g_up.y, g_up.z);
+    glColor3f(1.0f, 1.0f, 1.0f);
+
+    if (scene_list_fits()) {
+        glCallList(g_scene_list);
+    } else {
+        send_scene_triangles();
+    }
 }

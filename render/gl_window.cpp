@@ -55,13 +55,16 @@ void show_close_error(const char* text) { MessageBoxA(nullptr, text, "SHUTDOWN E
 // A failure from the window's creation on: release what exists, then tell.
 // Destroying the window has posted the quit message, which would close the
 // box at once, before anyone could read it; the run ends anyway, so the
-// quit message is taken off the queue first.
-bool fail_open(const char* text)
+// quit message is taken off the queue first. A preview whose host window
+// has gone (the platform's dialog destroys it whenever the user moves on
+// quickly) says nothing: there is no one to tell, and the platform expects
+// the preview to end silently.
+bool fail_open(const char* text, HWND parent)
 {
     close_gl_window();
     MSG quit;
     PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-    show_open_error(text);
+    if (parent == nullptr || IsWindow(parent)) show_open_error(text);
     return false;
 }
 
@@ -150,23 +153,25 @@ bool open_gl_window(const char* title, int width, int height, int bits, bool ful
     AdjustWindowRectEx(&rect, base_style, FALSE, ex_style);
     g_hwnd = CreateWindowExA(ex_style, GL_CLASS_NAME, title, base_style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
                              rect.right - rect.left, rect.bottom - rect.top, parent, nullptr, g_hinstance, nullptr);
-    if (!g_hwnd) return fail_open("Window Creation Error.");
+    if (!g_hwnd) return fail_open("Window Creation Error.", parent);
 
     fill_pixel_format(bits);
     g_hdc = GetDC(g_hwnd);
-    if (!g_hdc) return fail_open("Can't Create A GL Device Context.");
+    if (!g_hdc) return fail_open("Can't Create A GL Device Context.", parent);
     int pixel_format = probe_refuses("pixel_format") ? 0 : ChoosePixelFormat(g_hdc, &g_pixel_format_desc);
-    if (pixel_format == 0) return fail_open("Can't Find A Suitable PixelFormat.");
-    if (!SetPixelFormat(g_hdc, pixel_format, &g_pixel_format_desc)) return fail_open("Can't Set The PixelFormat.");
+    if (pixel_format == 0) return fail_open("Can't Find A Suitable PixelFormat.", parent);
+    if (!SetPixelFormat(g_hdc, pixel_format, &g_pixel_format_desc)) {
+        return fail_open("Can't Set The PixelFormat.", parent);
+    }
     g_hrc = wglCreateContext(g_hdc);
-    if (!g_hrc) return fail_open("Can't Create A GL Rendering Context.");
-    if (!wglMakeCurrent(g_hdc, g_hrc)) return fail_open("Can't Activate The GL Rendering Context.");
+    if (!g_hrc) return fail_open("Can't Create A GL Rendering Context.", parent);
+    if (!wglMakeCurrent(g_hdc, g_hrc)) return fail_open("Can't Activate The GL Rendering Context.", parent);
 
     ShowWindow(g_hwnd, SW_SHOW);
     SetForegroundWindow(g_hwnd);
     SetFocus(g_hwnd);
     resize_gl_view(width, height);
-    if (!init_gl_state()) return fail_open("Initialization Failed.");
+    if (!init_gl_state()) return fail_open("Initialization Failed.", parent);
     return true;
 }
 
@@ -175,6 +180,8 @@ void close_gl_window()
     if (g_fullscreen) restore_display_mode();
 
     if (g_hrc) {
+        // The scene's display list belongs to this context.
+        release_scene_list();
         if (!wglMakeCurrent(nullptr, nullptr)) show_close_error("Release Of DC And RC Failed.");
         if (!wglDeleteContext(g_hrc)) show_close_error("Release Rendering Context Failed.");
         g_hrc = nullptr;

@@ -21,10 +21,13 @@ extern PIXELFORMATDESCRIPTOR g_pixel_format_desc;
 // bits per pixel when fullscreen is set (asking whether to go on windowed
 // when that mode does not exist), creates the window at (0, 0) with a client
 // area of width x height, sets up its pixel format and rendering context and
-// the fixed GL state. False, after a message box, when any of it fails.
+// the fixed GL state. False, after a message box, when any of it fails;
+// when the parent (the preview's host) is no longer a window by then, false
+// without a box.
 bool open_gl_window(const char* title, int width, int height, int bits, bool fullscreen, HWND parent);
 
-// Undoes open_gl_window in reverse order: display mode, rendering context,
+// Undoes open_gl_window in reverse order: display mode, rendering context
+// (with the scene's display list, released while it is still current),
 // device context, window, class. What is already gone (a window destroyed by
 // the close handling, with its device context) or never happened (a class
 // never registered) is left alone; a release that fails is reported in a

@@ -8,8 +8,9 @@
 // GL function here needs a current rendering context on the calling thread.
 //
 // Call order, once per GL window: resize_gl_view, then init_gl_state, right
-// after the context is made current; then draw_scene once per frame, after
-// the frame clock has written g_eye.x and g_eye.y.
+// after the context is made current; compile_scene_list once the scene is
+// loaded; then draw_scene once per frame, after the frame clock has written
+// g_eye.x and g_eye.y; release_scene_list before the context goes.
 #ifndef RENDER_RENDER_H
 #define RENDER_RENDER_H
 
@@ -53,12 +54,40 @@ bool init_gl_state();
 
 // --- Frame drawing ---
 
+// The triangles of the loaded scene can be compiled once into a display list
+// (OpenGL 1.1), so that a frame sends one glCallList instead of every
+// triangle. Call order, with the rendering context current:
+//   load the scene into g_scene, exchange its axes (convert_scene_axes),
+//   compile_scene_list();
+//   per frame: draw_scene();
+//   release_scene_list() before the context is deleted or the scene freed
+//   (close_gl_window does it for the Windows saver).
+// Without a list draw_scene sends the triangles itself, frame by frame; the
+// pictures are the same either way.
+
+// The display list holding g_scene's triangles, or 0 when none is compiled.
+extern GLuint g_scene_list;
+
+// Compiles the triangles draw_scene would send for g_scene (the first
+// g_drawn_mesh_count meshes, faces with an index out of range skipped) into
+// g_scene_list, releasing any list compiled before. The list is used only
+// while g_scene and g_drawn_mesh_count stay what they were here; with no
+// scene nothing is compiled. The scene must not change in place afterwards.
+void compile_scene_list();
+
+// Deletes g_scene_list, if any, and leaves 0 there. Needs the context that
+// compiled it to be current (once that context is deleted, the list is gone
+// with it anyway).
+void release_scene_list();
+
 // Draws one frame into the current draw buffer: clears colour and depth,
 // places the camera from g_eye, g_center and g_up, and sends every triangle
 // of the first g_drawn_mesh_count meshes of g_scene (two unless a front end
-// says otherwise), white, with one computed normal per face. Faces with a vertex index outside their mesh are skipped; no scene
-// gives an empty frame. Neither flushes nor swaps. Needs the state of
-// init_gl_state and GL_MODELVIEW as the current matrix mode.
+// says otherwise), white, with one computed normal per face: through
+// g_scene_list when it was compiled for this scene, else one by one. Faces
+// with a vertex index outside their mesh are skipped; no scene gives an
+// empty frame. Neither flushes nor swaps. Needs the state of init_gl_state
+// and GL_MODELVIEW as the current matrix mode.
 void draw_scene();
 
 #endif

@@ -17,13 +17,12 @@
 uint8_t g_is_preview = 0;
 uint8_t g_is_configure = 0;
 int32_t g_mouse_moves = 0;
+void(WINAPI* g_frame_pause)(DWORD milliseconds) = Sleep;
 
 namespace {
 
 // Mouse-move messages tolerated; the next one closes the saver.
 const int32_t TOLERATED_MOUSE_MOVES = 3;
-// Pause after each frame, before the buffer swap.
-const DWORD FRAME_PAUSE_MS = 10;
 
 // The configure window's button and picture.
 const char BUTTON_TEXT[] = "Sk\xE5l!";  // Windows-1252
@@ -81,7 +80,9 @@ void on_destroy()
     PostQuitMessage(0);
 }
 
-// One frame of the GL window: clock, drawing, pause, swap.
+// One frame of the GL window: clock, drawing, pause, swap. The drawing is
+// flushed before the pause, so that GL renders it while the thread sleeps
+// rather than inside the swap after it.
 void paint_frame()
 {
     LARGE_INTEGER frequency;
@@ -90,8 +91,9 @@ void paint_frame()
     QueryPerformanceCounter(&counter);
     advance_frame_clock(counter.QuadPart, frequency.QuadPart);
     draw_scene();
+    glFlush();
     probe_frame_drawn();
-    Sleep(FRAME_PAUSE_MS);
+    g_frame_pause(FRAME_PAUSE_MS);
     SwapBuffers(g_hdc);
 }
 

@@ -10,6 +10,12 @@ extern uint8_t g_is_preview;    // a host window was named: input does not close
 extern uint8_t g_is_configure;  // the configure window is up: picture paint, button closes
 extern int32_t g_mouse_moves;   // mouse-move messages so far; never reset
 
+// Pause after each frame, before the buffer swap.
+const DWORD FRAME_PAUSE_MS = 10;
+// How a frame pauses: Sleep. A test build may put its own function here to
+// see the length the frame asks for.
+extern void(WINAPI* g_frame_pause)(DWORD milliseconds);
+
 // Tells the platform that no screen saver runs any more and restores the
 // arrow cursor, if the saver's window announced one and its destruction has
 // not withdrawn it yet: for ways out that end the process with the window

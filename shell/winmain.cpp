@@ -3,10 +3,11 @@
 //
 // The hook contract: WinMain registers the "Saver" class and opens one
 // window (open_gl_window for the full-screen run and the preview, the
-// configure window itself), then loads the model into g_scene and runs the
-// message loop. saver_window_proc handles every message of that window and
-// posts the quit message when the window is destroyed; the close handling
-// there releases the GL window and the scene.
+// configure window itself), then loads the model into g_scene, compiles its
+// triangles into a display list in the GL modes, and runs the message loop.
+// saver_window_proc handles every message of that window and posts the quit
+// message when the window is destroyed; the close handling there releases
+// the GL window (with the list) and the scene.
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
@@ -131,6 +132,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous_instance, LPSTR comman
         if (!open_gl_window(GL_WINDOW_TITLE, width, height, GL_COLOUR_BITS, true, nullptr)) return 0;
         break;
     case SAVER_MODE_PREVIEW:
+        // Without a host window there is nothing to show in; the platform
+        // expects a preview to end silently then.
+        if (!host) return 0;
         if (!open_gl_window(GL_WINDOW_TITLE, width, height, GL_COLOUR_BITS, false, host)) return 0;
         break;
     case SAVER_MODE_NO_WINDOW:
@@ -144,6 +148,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous_instance, LPSTR comman
     }
 
     load_model();
+    // The GL modes draw the scene's triangles from a list compiled once.
+    if (mode == SAVER_MODE_FULLSCREEN || mode == SAVER_MODE_PREVIEW) compile_scene_list();
 
     // With no window nothing would ever post the quit message: the run ends
     // once the model has been loaded.

@@ -34,6 +34,7 @@ void reset_render_globals()
     g_center = {0.0f, 0.0f, 0.0f};
     g_up = {0.0f, 1.0f, 0.0f};
     g_scene = nullptr;
+    g_drawn_mesh_count = 2;
     g_fog_mode_index = 2;
 }
 
@@ -47,6 +48,7 @@ void OffscreenGlTest::SetUp()
 
 void OffscreenGlTest::TearDown()
 {
+    release_scene_list();  // while its context is current
     close_offscreen_gl(&gl);
     reset_render_globals();
 }

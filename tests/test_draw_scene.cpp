@@ -2,12 +2,16 @@
 // fogged, two-sided triangles, which meshes and faces reach GL (counted by
 // GL's own statistics), the face normals (read back as GL's current normal), and
 // scenes that break what the carried model guarantees: no scene, fewer than
-// two meshes, vertex indices out of range, triangles without area.
+// two meshes, vertex indices out of range, triangles without area; and the
+// display list of the scene, which must draw the same pixels.
 #include <gtest/gtest.h>
 #include <math.h>
 
+#include <stdio.h>
+
 #include <algorithm>
 
+#include "load_3ds.h"
 #include "render_test_support.h"
 
 namespace {
@@ -69,6 +73,13 @@ protected:
     std::vector<GLubyte> draw(TestScene* scene)
     {
         g_scene = scene == nullptr ? nullptr : &scene->scene;
+        draw_scene();
+        return read_frame(&gl);
+    }
+
+    // Draws the frame of g_scene and reads it back.
+    std::vector<GLubyte> read_frame_after_draw()
+    {
         draw_scene();
         return read_frame(&gl);
     }
@@ -472,3 +483,112 @@ TEST_F(DrawScene, TriangleWithoutAreaLeavesTheOthersDrawn)
 }
 
 }  // namespace
+
+// --- The scene's display list ---
+
+namespace {
+
+// The carried model, loaded and turned as the saver does; null (and the
+// case skipped) when the resource cannot be read.
+Scene* load_carried_model()
+{
+    FILE* file = fopen(SAVER_RESOURCES_DIR "/head.3ds", "rb");
+    if (file == nullptr) return nullptr;
+    std::vector<char> bytes;
+    char chunk[4096];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
+    fclose(file);
+    char error[LOAD_3DS_ERROR_TEXT_SIZE] = "";
+    Scene* scene = load_3ds(error, bytes.data(), LOAD_3DS_MEMORY, (uint32_t)bytes.size());
+    convert_scene_axes(scene);
+    return scene;
+}
+
+}  // namespace
+
+TEST_F(DrawScene, ListDrawsTheSamePixelsAsTriangleByTriangle)
+{
+    // Every mended case in one scene: a face out of range and one without
+    // area in the first mesh, a third mesh that must stay undrawn.
+    TestMesh mended = square_mesh(0.5f, 0, 0, 0.75f);
+    mended.faces.insert(mended.faces.begin() + 1, {{1, 1, 1}, {0, 4, 2}});
+    TestScene made = make_test_scene({mended, cube_mesh(0.6f), square_mesh(0, 0, 3, 3.0f)});
+    TestScene one_mesh = make_test_scene({cube_mesh(1.0f)});
+    Scene* model = load_carried_model();
+    struct ListCase {
+        const char* name;
+        Scene* scene;
+        int32_t drawn_meshes;
+    } cases[] = {
+        {"carried model", model, 2},
+        {"mended cases, two meshes drawn", &made.scene, 2},
+        {"mended cases, three meshes drawn", &made.scene, 3},
+        {"fewer meshes than drawn", &one_mesh.scene, 2},
+    };
+    const Vec3 eyes[] = {{3, 4, 4}, {0, 0, 4}, {-3, -3, 4}, {2.9f, -1.1f, 4}, {-0.7f, 2.4f, 4}, {1.5f, 3, 4}};
+    for (const ListCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.scene == nullptr) {
+            ADD_FAILURE() << "cannot load " SAVER_RESOURCES_DIR "/head.3ds";
+            continue;
+        }
+        g_scene = c.scene;
+        g_drawn_mesh_count = c.drawn_meshes;
+        for (const Vec3& eye : eyes) {
+            g_eye = eye;
+            ASSERT_EQ(g_scene_list, 0u);
+            std::vector<GLubyte> one_by_one = read_frame_after_draw();
+            GLuint triangles = triangles_sent_by_draw_scene();
+            compile_scene_list();
+            ASSERT_NE(g_scene_list, 0u);
+            std::vector<GLubyte> listed = read_frame_after_draw();
+            EXPECT_GT(lit_pixel_count(listed), 100);
+            EXPECT_TRUE(listed == one_by_one) << "eye " << eye.x << ", " << eye.y;
+            EXPECT_EQ(triangles_sent_by_draw_scene(), triangles);
+            release_scene_list();
+        }
+    }
+    free_scene(model);
+}
+
+TEST_F(DrawScene, ListIsDrawnOnlyForTheSceneItWasCompiledFor)
+{
+    g_eye = {0, 0, 4};
+    TestScene left = make_test_scene({square_mesh(-1, 0, 0, 0.5f)});
+    TestScene right = make_test_scene({square_mesh(1, 0, 0, 0.5f), cube_mesh(0.25f)});
+    g_scene = &right.scene;
+    std::vector<GLubyte> right_frame = read_frame_after_draw();
+    GLuint right_triangles = triangles_sent_by_draw_scene();
+
+    g_scene = &left.scene;
+    compile_scene_list();
+    GLuint list = g_scene_list;
+    ASSERT_TRUE(glIsList(list));
+    // Another scene: its own triangles, not the list's.
+    g_scene = &right.scene;
+    EXPECT_TRUE(read_frame_after_draw() == right_frame);
+    // No scene: an empty frame.
+    g_scene = nullptr;
+    EXPECT_EQ(lit_pixel_count(read_frame_after_draw()), 0);
+    // Fewer meshes drawn than the list holds.
+    g_scene = &right.scene;
+    compile_scene_list();
+    EXPECT_FALSE(glIsList(list)) << "compiling again releases the list before";
+    g_drawn_mesh_count = 1;
+    EXPECT_EQ(triangles_sent_by_draw_scene(), 2u);
+    g_drawn_mesh_count = 2;
+    EXPECT_EQ(triangles_sent_by_draw_scene(), right_triangles);
+
+    list = g_scene_list;
+    release_scene_list();
+    EXPECT_EQ(g_scene_list, 0u);
+    EXPECT_FALSE(glIsList(list));
+    EXPECT_TRUE(read_frame_after_draw() == right_frame) << "without a list the triangles go one by one";
+    release_scene_list();  // nothing left to release
+
+    g_scene = nullptr;
+    compile_scene_list();
+    EXPECT_EQ(g_scene_list, 0u) << "no scene, no list";
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+}

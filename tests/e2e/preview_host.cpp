@@ -8,6 +8,11 @@
 // one ending in ':' is joined to the handle ("/c:1234"), any other is
 // followed by a space ("/p 1234", "/s 1234").
 //
+// With "/p" and SECONDS_BEFORE_DESTROY 0 the host destroys its window as
+// soon as the saver is started (as the settings dialog does when the user
+// moves on quickly): the saver finds its host gone, before or while it makes
+// its window. It then waits for the saver's end and prints its exit status.
+//
 // With "/p" the host waits (up to 60 s) for the saver's child window, then
 // SECONDS_BEFORE_DESTROY more, and, when PREVIEW_HOST_WAIT_FILE names a file,
 // until that file exists (up to 60 s). It prints the child's facts, posts
@@ -176,10 +181,10 @@ LRESULT CALLBACK host_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
   }
 }
 
-int parse_positive(const char* text, const char* what) {
+int parse_number(const char* text, const char* what, long least) {
   char* end = nullptr;
   long value = std::strtol(text, &end, 10);
-  if (end == text || *end != '\0' || value <= 0 || value > 100000) {
+  if (end == text || *end != '\0' || value < least || value > 100000) {
     say("error: bad %s '%s'", what, text);
     std::exit(1);
   }
@@ -194,9 +199,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   const char* saver_path = argv[1];
-  int width = parse_positive(argv[2], "width");
-  int height = parse_positive(argv[3], "height");
-  int seconds = parse_positive(argv[4], "seconds");
+  int width = parse_number(argv[2], "width", 1);
+  int height = parse_number(argv[3], "height", 1);
+  int seconds = parse_number(argv[4], "seconds", 0);
   std::string saver_switch = argc == 6 ? argv[5] : "/p";
   g_host.want_child = saver_switch == "/p";
   g_host.dwell_ms = static_cast<DWORD>(seconds) * 1000;
@@ -236,8 +241,14 @@ int main(int argc, char** argv) {
     return 1;
   }
   say("started %s", command.c_str());
-  enter_phase(phase_wait_child);
-  SetTimer(g_host.window, tick_timer, tick_ms, nullptr);
+  if (g_host.want_child && seconds == 0) {
+    g_host.phase = phase_done;
+    DestroyWindow(g_host.window);
+    say("host_destroyed_at_once=1");
+  } else {
+    enter_phase(phase_wait_child);
+    SetTimer(g_host.window, tick_timer, tick_ms, nullptr);
+  }
 
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
