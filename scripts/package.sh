@@ -33,11 +33,15 @@ done
 
 version=$(sed -n 's/^project(head_saver VERSION \([0-9][0-9.]*\) .*/\1/p' CMakeLists.txt)
 [ -n "$version" ] || { echo "no version in CMakeLists.txt's project()" >&2; exit 1; }
-if [ $dirty -eq 0 ] && [ -n "$(git status --porcelain --untracked-files=no)" ]; then
-  echo "uncommitted changes: commit them, or pass --dirty for a trial package" >&2
-  exit 1
+if git rev-parse --git-dir >/dev/null 2>&1; then
+  if [ $dirty -eq 0 ] && [ -n "$(git status --porcelain --untracked-files=no)" ]; then
+    echo "uncommitted changes: commit them, or pass --dirty for a trial package" >&2
+    exit 1
+  fi
+  epoch=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+else
+  epoch=${SOURCE_DATE_EPOCH:?"not a git checkout: set SOURCE_DATE_EPOCH to the release's time"}
 fi
-epoch=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 export SOURCE_DATE_EPOCH=$epoch TZ=UTC
 umask 022
 
