@@ -116,8 +116,10 @@ snapshot() {
       # whatever came and went inside).
       [ -d "$c/$d" ] && (cd "$c" && find "$d" \( -type d -printf '%p/\n' \) -o -printf '%p %s %T@\n' | sort)
     done
-    for key in 'HKCU\Control Panel\Desktop' "${uninstall_key%\\Head}" \
-      'HKLM\System\CurrentControlSet\Control\Session Manager'; do
+    # The installed programs with their keys; the others' values only.
+    echo "[${uninstall_key%\\Head}]"
+    wine reg query "${uninstall_key%\\Head}" /s 2>/dev/null | tr -d '\r' | sort
+    for key in 'HKCU\Control Panel\Desktop' 'HKLM\System\CurrentControlSet\Control\Session Manager'; do
       echo "[$key]"
       reg_dump "$key"
     done
