@@ -11,6 +11,8 @@ packages=(
   clang libclang-rt-14-dev             # fuzzer (libFuzzer, sanitizers)
   g++-mingw-w64-i686                   # the Windows build
   wine wine32:i386                     # runs the Windows build's tests
+  wine64                               # the installer's test in a 64-bit prefix
+  nsis zip unzip                       # the release: installer, zip
   libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386  # OpenGL for 32-bit programs under Wine
   xvfb xauth xdotool x11-utils         # virtual display and input for the saver's runs
   imagemagick                          # screenshots and the animated GIF

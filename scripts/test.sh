@@ -4,8 +4,10 @@
 #   1. host build under AddressSanitizer, UndefinedBehaviorSanitizer and
 #      LeakSanitizer: unit tests and tool tests;
 #   2. Windows build (MinGW-w64 i686): head.scr, the same unit tests and
-#      the tests of the built program under Wine, and the end-to-end suite
-#      (the real head.scr under Wine on a virtual X display of its own);
+#      the tests of the built program under Wine, the end-to-end suite
+#      (the real head.scr under Wine on a virtual X display of its own) and
+#      the release suite (scripts/package.sh's zip and installer, installed,
+#      run and uninstalled in fresh 32-bit and 64-bit Wine prefixes);
 #   3. the reader's fuzz target for a bounded time (FUZZ_SECONDS, default 60).
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -40,12 +40,23 @@ e2e_setup() {
     return 1
   fi
   export DISPLAY=":$(tr -d '[:space:]' <"$display_file")"
-  export WINEPREFIX="$E2E_WORK/prefix"
-  export WINEDEBUG=-all WINEARCH=win32
+  export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="
   export LC_ALL=C.UTF-8
   unset WAYLAND_DISPLAY
-  e2e_log "display $DISPLAY, prefix $WINEPREFIX"
+  e2e_new_prefix "$E2E_WORK/prefix" win32
+}
+
+# Makes a fresh Wine prefix of the given architecture (win32 or win64) the
+# current one: e2e_new_prefix FOLDER ARCH. The suite's prefix before, if
+# any, is shut.
+e2e_new_prefix() {
+  if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ] && [ "${WINEPREFIX#"$E2E_WORK"/}" != "$WINEPREFIX" ]; then
+    wineserver -k 2>/dev/null
+    wineserver -w 2>/dev/null
+  fi
+  export WINEPREFIX=$1 WINEARCH=$2
+  e2e_log "display $DISPLAY, $WINEARCH prefix $WINEPREFIX"
   wineboot -i >"$E2E_WORK/wineboot.log" 2>&1 || { cat "$E2E_WORK/wineboot.log" >&2; return 1; }
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || return 1
   wineserver -w

@@ -1,0 +1,236 @@
+; head.nsi - the installer of the Head screen saver, built by
+; scripts/package.sh:
+;
+;   makensis -DVERSION=1.1.0 -DSTAGE=<folder> -DOUTFILE=<setup.exe> head.nsi
+;
+; STAGE holds the files it ships: head.scr (stripped), README.txt and
+; LICENSE.txt. It installs head.scr into the system folder, where Windows
+; lists screen savers (a 32-bit installer writing to $SYSDIR lands in
+; SysWOW64 on 64-bit Windows, the folder of 32-bit programs), and the
+; uninstaller with the guide and the license into $PROGRAMFILES\Head.
+;
+; Command line: /S installs or uninstalls silently with the defaults (or the
+; choice of the installed copy); /NOSAVER leaves the current screen saver as
+; it is.
+
+!ifndef VERSION | STAGE | OUTFILE
+  !error "usage: makensis -DVERSION=x.y.z -DSTAGE=folder -DOUTFILE=file head.nsi"
+!endif
+
+Unicode true
+SetCompressor /SOLID lzma
+ManifestDPIAware true
+RequestExecutionLevel admin
+
+!define PRODUCT "Head"
+!define PUBLISHER "The Head developers"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Head"
+!define DESKTOP_KEY "Control Panel\Desktop"
+
+Name "${PRODUCT} ${VERSION}"
+OutFile "${OUTFILE}"
+InstallDir "$PROGRAMFILES\Head"
+BrandingText "${PRODUCT} ${VERSION}"
+ShowInstDetails show
+ShowUninstDetails show
+
+!include MUI2.nsh
+!include LogicLib.nsh
+!include FileFunc.nsh
+!include Sections.nsh
+!include x64.nsh
+
+; The full path of the installed saver as the platform must find it. On
+; 64-bit Windows the installer's $SYSDIR says system32 while its files land
+; in SysWOW64, and the 64-bit platform would look in its own System32.
+Var saver_path
+
+!define MUI_ICON "${__FILEDIR__}/../resources/head.ico"
+!define MUI_UNICON "${__FILEDIR__}/../resources/head.ico"
+!define MUI_ABORTWARNING
+!define MUI_COMPONENTSPAGE_NODESC
+
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_COMPONENTS
+!insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_TEXT "$(open_settings)"
+!define MUI_FINISHPAGE_RUN_FUNCTION open_screen_saver_settings
+!define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\README.txt"
+!define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
+!insertmacro MUI_PAGE_FINISH
+
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+
+; The first language is the fallback; the system's language picks.
+!insertmacro MUI_LANGUAGE "English"
+!insertmacro MUI_LANGUAGE "Swedish"
+
+LangString saver_section ${LANG_ENGLISH} "Make Head my screen saver"
+LangString saver_section ${LANG_SWEDISH} "Gör Head till min skärmsläckare"
+LangString files_section ${LANG_ENGLISH} "Head screen saver (required)"
+LangString files_section ${LANG_SWEDISH} "Skärmsläckaren Head (krävs)"
+LangString open_settings ${LANG_ENGLISH} "Open the screen saver settings"
+LangString open_settings ${LANG_SWEDISH} "Öppna inställningarna för skärmsläckare"
+LangString need_admin ${LANG_ENGLISH} "Head is installed into the Windows system folder, which needs administrator rights.$\r$\n$\r$\nPlease run this program as an administrator (right-click it and choose $\"Run as administrator$\")."
+LangString need_admin ${LANG_SWEDISH} "Head installeras i Windows systemmapp, vilket kräver administratörsbehörighet.$\r$\n$\r$\nKör programmet som administratör (högerklicka på det och välj $\"Kör som administratör$\")."
+LangString reboot_note ${LANG_ENGLISH} "head.scr is in use; the new copy takes its place when Windows next starts."
+LangString reboot_note ${LANG_SWEDISH} "head.scr används; den nya kopian ersätter den när Windows startas nästa gång."
+
+; The installer's own version information.
+VIProductVersion "${VERSION}.0"
+VIFileVersion "${VERSION}.0"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductName" "${PRODUCT}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "FileDescription" "${PRODUCT} screen saver setup"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "CompanyName" "${PUBLISHER}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (c) 2026 ${PUBLISHER}"
+
+!macro require_admin
+  UserInfo::GetAccountType
+  Pop $0
+  ${If} $0 != "admin"
+    MessageBox MB_OK|MB_ICONSTOP "$(need_admin)" /SD IDOK
+    SetErrorLevel 740 ; ERROR_ELEVATION_REQUIRED
+    Quit
+  ${EndIf}
+!macroend
+
+!macro find_saver_path
+  ${If} ${RunningX64}
+    StrCpy $saver_path "$WINDIR\SysWOW64\head.scr"
+  ${Else}
+    StrCpy $saver_path "$SYSDIR\head.scr"
+  ${EndIf}
+!macroend
+
+Section "$(files_section)" section_files
+  SectionIn RO
+
+  ; The new copy goes in beside the old one and then takes its name, so the
+  ; folder never holds half a file. A running saver's file cannot be
+  ; deleted but can be renamed: it moves aside and is deleted at the next
+  ; start. Should even that fail, the new copy replaces it at the next start
+  ; and the old one keeps working until then.
+  SetOutPath "$SYSDIR"
+  SetOverwrite on
+  File "/oname=head.scr.new" "${STAGE}\head.scr"
+  ${If} ${FileExists} "$SYSDIR\head.scr"
+    ClearErrors
+    Delete "$SYSDIR\head.scr"
+    ${If} ${Errors}
+      Delete "$SYSDIR\head.scr.old"
+      ClearErrors
+      Rename "$SYSDIR\head.scr" "$SYSDIR\head.scr.old"
+      ${If} ${Errors}
+        Rename /REBOOTOK "$SYSDIR\head.scr.new" "$SYSDIR\head.scr"
+        DetailPrint "$(reboot_note)"
+      ${Else}
+        Delete /REBOOTOK "$SYSDIR\head.scr.old"
+      ${EndIf}
+    ${EndIf}
+  ${EndIf}
+  ${If} ${FileExists} "$SYSDIR\head.scr.new"
+    Rename "$SYSDIR\head.scr.new" "$SYSDIR\head.scr"
+  ${EndIf}
+
+  SetOutPath "$INSTDIR"
+  File "${STAGE}\README.txt"
+  File "${STAGE}\LICENSE.txt"
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$saver_path,0"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" "$\"$INSTDIR\uninstall.exe$\""
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" "$\"$INSTDIR\uninstall.exe$\" /S"
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  ${GetSize} "$SYSDIR" "/M=head.scr /S=0K /G=0" $1 $2 $3
+  IntOp $0 $0 + $1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+SectionEnd
+
+Section "$(saver_section)" section_saver
+  ; What the user had before the first install, for the uninstaller.
+  ClearErrors
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "PreviousScreenSaveActive"
+  ${If} ${Errors}
+    ClearErrors
+    ReadRegStr $0 HKCU "${DESKTOP_KEY}" "ScreenSaveActive"
+    ${If} ${Errors}
+      StrCpy $0 "none"
+    ${EndIf}
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "PreviousScreenSaveActive" $0
+  ${EndIf}
+  WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "$saver_path"
+  WriteRegStr HKCU "${DESKTOP_KEY}" "ScreenSaveActive" "1"
+SectionEnd
+
+Section "-remember the choice"
+  ${If} ${SectionIsSelected} ${section_saver}
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "MakeScreenSaver" 1
+  ${Else}
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "MakeScreenSaver" 0
+  ${EndIf}
+SectionEnd
+
+Function .onInit
+  !insertmacro require_admin
+  !insertmacro find_saver_path
+  ; An installed copy's choice stands, then the command line's.
+  ClearErrors
+  ReadRegDWORD $0 HKLM "${UNINSTALL_KEY}" "MakeScreenSaver"
+  ${IfNot} ${Errors}
+  ${AndIf} $0 = 0
+    !insertmacro UnselectSection ${section_saver}
+  ${EndIf}
+  ${GetParameters} $1
+  ClearErrors
+  ${GetOptions} $1 "/NOSAVER" $2
+  ${IfNot} ${Errors}
+    !insertmacro UnselectSection ${section_saver}
+  ${EndIf}
+FunctionEnd
+
+Function open_screen_saver_settings
+  Exec '"$SYSDIR\control.exe" desk.cpl,,@screensaver'
+FunctionEnd
+
+Function un.onInit
+  !insertmacro require_admin
+  !insertmacro find_saver_path
+FunctionEnd
+
+Section "Uninstall"
+  ; Windows shows no saver rather than a missing one; a saver the user has
+  ; chosen since stays.
+  ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+  ${If} $0 == $saver_path
+    DeleteRegValue HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+    ClearErrors
+    ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "PreviousScreenSaveActive"
+    ReadRegStr $2 HKCU "${DESKTOP_KEY}" "ScreenSaveActive"
+    ${IfNot} ${Errors}
+    ${AndIf} $2 == "1"
+      ${If} $1 == "none"
+        DeleteRegValue HKCU "${DESKTOP_KEY}" "ScreenSaveActive"
+      ${Else}
+        WriteRegStr HKCU "${DESKTOP_KEY}" "ScreenSaveActive" $1
+      ${EndIf}
+    ${EndIf}
+  ${EndIf}
+
+  Delete /REBOOTOK "$SYSDIR\head.scr"
+  Delete /REBOOTOK "$SYSDIR\head.scr.old"
+  Delete "$INSTDIR\README.txt"
+  Delete "$INSTDIR\LICENSE.txt"
+  Delete "$INSTDIR\uninstall.exe"
+  RMDir "$INSTDIR"
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+SectionEnd
