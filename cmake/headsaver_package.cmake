@@ -9,12 +9,10 @@ set(CPACK_PACKAGE_NAME headsaver)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Head")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Head: a medal of white, lit, fogged triangles as an XScreenSaver hack")
-set(CPACK_PACKAGE_DESCRIPTION
-  "headsaver shows a medal, an eight-armed star inside a reeded rim, as white,\n"
-  "lit, fogged, flat-shaded triangles on black, seen by a camera whose eye\n"
-  "point sways on two slow sine curves; or a 3DS model of the user's.\n"
-  "It is the Linux build of the Head screen saver for Windows.")
-string(CONCAT CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
+set(CPACK_PACKAGE_DESCRIPTION "headsaver shows a medal, an eight-armed star inside a reeded rim, as white,
+lit, fogged, flat-shaded triangles on black, seen by a camera whose eye
+point sways on two slow sine curves; or a 3DS model of the user's.
+It is the Linux build of the Head screen saver for Windows.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Head maintainers <head@localhost>")
@@ -23,5 +21,4 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_ENHANCES xscreensaver)
 set(CPACK_STRIP_FILES ON)
-set(CPACK_OUTPUT_FILE_PREFIX ${CMAKE_BINARY_DIR}/package)
 include(CPack)
