@@ -5,7 +5,8 @@
 #      unprivileged user (the daemon starts no hacks as root) whose
 #      ~/.xscreensaver names `headsaver --root`: activated, the medal shows
 #      and moves; deactivated, headsaver ends;
-#   2. with --window-id in a window of ours, which is then resized;
+#   2. with --window-id in a window of ours, which is then resized (one
+#      of a GL visual, one whose visual has no depth buffer);
 #   3. with --model and files of very different sizes from the corpus, and
 #      with a file the reader rejects;
 #   4. ended by SIGTERM and by its own window's keys, and its failures: no
@@ -23,7 +24,7 @@ corpus=$2
 user=headsaver-e2e
 root_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 
-for tool in Xvfb xscreensaver xscreensaver-command xhost xdotool import convert compare runuser; do
+for tool in Xvfb xscreensaver xscreensaver-command xhost xdotool xwininfo import convert compare runuser; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is missing (scripts/install-deps.sh installs it)"; exit 77; }
 done
 if ! id "$user" >/dev/null 2>&1; then
@@ -249,10 +250,18 @@ EOF
 
 # --- 2. --window-id, and a resize ---
 
+# In a window of host_window (ARGS: its visual, as host_window takes it):
+# the picture fills the window, drawn into it directly or into CHILDREN (0
+# or 1) windows headsaver made inside it; then the window at another size;
+# SIGTERM ends headsaver with 0; started again, it ends with 0 when the
+# window is destroyed.
 window_id_case() {
-  local name="--window-id: the picture fills the window, and again after a resize; SIGTERM ends it with 0"
+  local what=$1 children=$2
+  shift 2
+  local name="--window-id, $what: the picture fills the window, and again after a resize; SIGTERM ends it with 0"
   local tool_out="$work/host_window.out"
-  "$build/tests/xscreensaver/host_window" 320 240 >"$tool_out" &
+  : >"$tool_out"
+  "$build/tests/xscreensaver/host_window" 320 240 "$@" >"$tool_out" &
   local host=$!
   pids+=("$host")
   local i window=""
@@ -260,6 +269,9 @@ window_id_case() {
   [ -n "$window" ] || { not_ok "$name" "host_window showed no window"; return; }
   start_saver -window-id "$window"
   wait_for_picture "$work/window-1.png" "$window" medal 30 "$hs_pid" || { not_ok "$name" "320x240: $why"; stop_saver; return; }
+  local made
+  made=$(xwininfo -children -id "$window" | sed -n 's/^ *\([0-9]*\) child.*/\1/p')
+  [ "$made" = "$children" ] || { not_ok "$name" "$made windows inside the window, expected $children"; stop_saver; return; }
   xdotool windowsize "$window" 640 400
   local size="" end=$((SECONDS + 30))
   while [ "$SECONDS" -lt "$end" ]; do
@@ -280,8 +292,7 @@ window_id_case() {
   fi
   ok "$name"
 
-  # The window's owner destroys it: headsaver ends, with 0.
-  name="--window-id: the window destroyed, headsaver ends with 0"
+  name="--window-id, $what: the window destroyed, headsaver ends with 0"
   start_saver --window-id "$window"
   wait_for_picture "$work/window-3.png" "$window" medal 30 "$hs_pid" || { not_ok "$name" "$why"; stop_saver; return; }
   kill "$host"
@@ -375,7 +386,9 @@ failure_cases() {
 }
 
 daemon_case
-window_id_case
+window_id_case "a GL visual" 0
+# GL draws no depth in this window: headsaver draws in a child of its own.
+window_id_case "a visual without a depth buffer" 1 no-depth
 model_cases
 failure_cases
 
