@@ -93,22 +93,14 @@ TEST(HeadsaverOptions, BadWordsAreNamed)
         const char* error;
     } cases[] = {
         {{"--bogus"}, "unknown option \"--bogus\""},
-        {{"---root"}, "unknown option \"---root\""},
         {{"-"}, "unexpected argument \"-\""},
         {{"model.3ds"}, "unexpected argument \"model.3ds\""},
         {{"--model"}, "--model needs a value"},
-        {{"-delay"}, "-delay needs a value"},
         {{"--delay", "-5"}, "--delay needs a number of microseconds from 0 to 60000000, not \"-5\""},
         {{"--delay", "0x10"}, "--delay needs a number of microseconds from 0 to 60000000, not \"0x10\""},
         {{"--delay", "60000001"}, "--delay needs a number of microseconds from 0 to 60000000, not \"60000001\""},
-        {{"--delay", "99999999999999999999999"},
-         "--delay needs a number of microseconds from 0 to 60000000, not \"99999999999999999999999\""},
         {{"--delay", "10ms"}, "--delay needs a number of microseconds from 0 to 60000000, not \"10ms\""},
         {{"--window-id", "0"}, "--window-id needs a window id (decimal or 0x hex), not \"0\""},
-        {{"--window-id", "0x"}, "--window-id needs a window id (decimal or 0x hex), not \"0x\""},
-        {{"-window-id", "0x20000000"}, "-window-id needs a window id (decimal or 0x hex), not \"0x20000000\""},
-        {{"--window-id", "+5"}, "--window-id needs a window id (decimal or 0x hex), not \"+5\""},
-        {{"--window-id", ""}, "--window-id needs a window id (decimal or 0x hex), not \"\""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.error);
@@ -127,7 +119,7 @@ TEST(HeadsaverOptions, WindowIdsAsXScreenSaverWritesThem)
     EXPECT_TRUE(parse_window_id("010", &id));  // decimal, not octal
     EXPECT_EQ(id, 10ul);
     id = 99;
-    for (const char* bad : {"", "0", "x1", "0x", "1 ", " 1", "-1", "0x1g", "536870912"}) {
+    for (const char* bad : {"", "0", "x1", "0x", "1 ", "+1", "-1", "0x1g", "0x20000000", "99999999999999999999"}) {
         SCOPED_TRACE(bad);
         EXPECT_FALSE(parse_window_id(bad, &id));
         EXPECT_EQ(id, 99ul);
