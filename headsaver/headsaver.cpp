@@ -270,6 +270,30 @@ Window root_target(Display* display)
     return (Window)id;
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+// Mesa unloads its DRI driver when the display closes, while memory that
+// the driver's own statics point at stays allocated (a program that only
+// opens a display, chooses a GL visual and closes the display shows it).
+// LeakSanitizer, checking at exit, then finds that memory unreachable. In
+// the sanitised build the driver is kept loaded until exit, so its statics
+// still point at their memory when the check runs; everything this program
+// allocates is still released and checked.
+int keep_module_loaded(struct dl_phdr_info* info, size_t, void*)
+{
+    const char* suffix = "_dri.so";
+    size_t length = strlen(info->dlpi_name);
+    if (length > strlen(suffix) && strcmp(info->dlpi_name + length - strlen(suffix), suffix) == 0) {
+        void* module = dlopen(info->dlpi_name, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
+        if (module != nullptr) dlclose(module);
+    }
+    return 0;
+}
+
+void keep_gl_driver_loaded() { dl_iterate_phdr(keep_module_loaded, nullptr); }
+#else
+void keep_gl_driver_loaded() {}
+#endif
+
 // Releases whatever open_gl_window made, in the reverse order; accepts a
 // half-opened window.
 void close_gl_window(GlWindow* gl)
@@ -283,6 +307,7 @@ void close_gl_window(GlWindow* gl)
     if (gl->owns_drawable && !gl->target_gone) XDestroyWindow(gl->display, gl->drawable);
     if (gl->colormap != None) XFreeColormap(gl->display, gl->colormap);
     if (gl->visual != nullptr) XFree(gl->visual);
+    keep_gl_driver_loaded();
     XCloseDisplay(gl->display);
     memset(gl, 0, sizeof *gl);
 }
@@ -411,29 +436,6 @@ bool handle_events(GlWindow* gl)
     return running;
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-// Mesa unloads its DRI driver when the display closes, while memory that
-// the driver's own statics point at stays allocated (a program that only
-// opens a display, chooses a GL visual and closes the display shows it).
-// LeakSanitizer, checking at exit, then finds that memory unreachable. In
-// the sanitised build the driver is kept loaded until exit, so its statics
-// still point at their memory when the check runs; everything this program
-// allocates is still released and checked.
-int keep_module_loaded(struct dl_phdr_info* info, size_t, void*)
-{
-    const char* suffix = "_dri.so";
-    size_t length = strlen(info->dlpi_name);
-    if (length > strlen(suffix) && strcmp(info->dlpi_name + length - strlen(suffix), suffix) == 0) {
-        void* module = dlopen(info->dlpi_name, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
-        if (module != nullptr) dlclose(module);
-    }
-    return 0;
-}
-
-void keep_gl_driver_loaded() { dl_iterate_phdr(keep_module_loaded, nullptr); }
-#else
-void keep_gl_driver_loaded() {}
-#endif
 
 void print_usage(FILE* stream) { fputs(USAGE_TEXT, stream); }
 
@@ -466,7 +468,6 @@ int main(int argc, char** argv)
         close_gl_window(&gl);
         return 1;
     }
-    keep_gl_driver_loaded();
     load_model(options.model_path);
     // The scene is loaded and fitted, the context current and its state set:
     // work on the scene that lasts the whole run (such as compiling it into

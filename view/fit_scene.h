@@ -2,8 +2,8 @@
 // camera has of the saver's own model. Portable arithmetic on the Scene
 // records; no GL.
 //
-// The camera looks at the origin from the plane z = 4 with its eye within
-// 3 units of the z axis, so the eye is never nearer than 4 units to the
+// The camera looks at the origin from the plane z = 4 (the eye's x and y
+// sway within [-3, 3]), so the eye is never nearer than 4 units to the
 // origin. The saver's medal is flat, with a radius of 4.05; a solid model
 // scaled to that radius would reach the eye. A fitted model is centred on
 // the origin and scaled so that its bounding box's corners lie FIT_RADIUS
