@@ -1,35 +1,51 @@
 #!/usr/bin/env bash
-# Measures the saver as it runs: a measuring build (head_probe.scr, the same
-# sources with a report at exit) runs full screen under Wine on a virtual
-# 800x600 display for SECONDS (default 10), then a key ends it. For each run
-# it prints frames per second, CPU time per frame (all the program's CPU
-# time, start-up included, over its frames) and the time from the program's
-# entry to its first frame.
+# Measures the saver as it runs, on a virtual 800x600 display of its own, for
+# SECONDS (default 10) per run, through its measuring builds (the same sources
+# with a report at exit). For each run it prints one line: frames, the time
+# from the program's entry to its first frame (first_frame_ms), frames per
+# second and CPU time per frame (all the program's CPU time, start-up
+# included, over its frames).
 #
-# Usage: scripts/measure_saver.sh [SECONDS [PROGRAM...]]
-#   Without PROGRAMs it builds and measures build/windows/head_probe.scr.
-#   With several (for instance the measuring builds of two commits) it runs
-#   them in turn, ROUNDS times (default 1), interleaved, on the same display
-#   and Wine prefix, so that they are compared side by side.
+#   scripts/measure_saver.sh [SECONDS [PROGRAM.scr...]]
+#       head.scr full screen under Wine (head_probe.scr, built here unless
+#       PROGRAMs are given); a key ends it. With several PROGRAMs (say the
+#       measuring builds of two commits) they run in turn on the same display
+#       and Wine prefix, so that they are compared side by side.
+#   scripts/measure_saver.sh --linux [SECONDS]
+#       headsaver natively (headsaver_probe, optimised); SIGTERM ends it.
+#   scripts/measure_saver.sh --both [SECONDS]
+#       head.scr under Wine and headsaver, side by side in one run.
+# ROUNDS (default 1) repeats the whole set, interleaved.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+which=windows
+case "${1:-}" in
+  --linux) which=linux; shift ;;
+  --both) which=both; shift ;;
+esac
 seconds="${1:-10}"
 shift || true
 programs=("$@")
 
 "$root/scripts/install-deps.sh"
-if [ ${#programs[@]} -eq 0 ]; then
-  cd "$root"
+cd "$root"
+if [ "$which" != linux ] && [ ${#programs[@]} -eq 0 ]; then
   cmake --preset windows >/dev/null
-  cmake --build --preset windows -j"$(nproc)" --target head_probe
+  cmake --build --preset windows -j"$(nproc)" --target head_probe >/dev/null
   programs=("$root/build/windows/head_probe.scr")
+fi
+if [ "$which" = linux ]; then programs=(); fi
+if [ "$which" != windows ]; then
+  cmake --preset bench >/dev/null
+  cmake --build --preset bench -j"$(nproc)" --target headsaver_probe >/dev/null
+  programs+=(headsaver)
 fi
 
 work=$(mktemp -d /tmp/saver-measure.XXXXXX)
-export WINEPREFIX="$work/prefix" WINEARCH=win32 WINEDEBUG=-all
+xvfb_pid=""
 cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
-  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
+  [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1 || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -40,19 +56,29 @@ xvfb_pid=$!
 for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
 
-wineboot -i >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-wineserver -w
+if [ "$which" != linux ]; then
+  export WINEPREFIX="$work/prefix" WINEARCH=win32 WINEDEBUG=-all
+  wineboot -i >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  wineserver -w
+fi
 
 # measure PROGRAM: one run, one line of figures.
 measure() {
-  local program=$1 report="$work/report.txt" saver status=0
+  local program=$1 report="$work/report.txt" saver status=0 window
   rm -f "$report"
-  HEAD_PROBE_FILE="$report" wine "$program" /s &
-  saver=$!
-  for _ in $(seq 300); do xdotool search --name '^Head$' >/dev/null 2>&1 && break; sleep 0.1; done
+  if [ "$program" = headsaver ]; then
+    HEADSAVER_PROBE_FILE="$report" build/bench/headsaver/headsaver_probe --window &
+    saver=$!
+    window='^headsaver$'
+  else
+    HEAD_PROBE_FILE="$report" wine "$program" /s &
+    saver=$!
+    window='^Head$'
+  fi
+  for _ in $(seq 300); do xdotool search --name "$window" >/dev/null 2>&1 && break; sleep 0.1; done
   sleep "$seconds"
-  xdotool key space
+  if [ "$program" = headsaver ]; then kill -TERM "$saver"; else xdotool key space; fi
   wait "$saver" || status=$?
   printf '%s exit %s: %s\n' "$program" "$status" "$(tr -d '\r' <"$report" | paste -sd ' ' -)"
 }

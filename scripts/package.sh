@@ -1,14 +1,22 @@
 #!/usr/bin/env bash
 # Builds the release files from the committed tree into dist/:
-#   head-<version>-win32.zip    head.scr (stripped), README.txt, LICENSE.txt,
-#                               SHA256SUMS
-#   head-<version>-setup.exe    the installer (NSIS)
-#   SHA256SUMS                  checksums of the files above
+#   head-<version>-win32.zip       head.scr (stripped), README.txt,
+#                                  LICENSE.txt, SHA256SUMS
+#   head-<version>-setup.exe       the installer (NSIS)
+#   headsaver_<version>_amd64.deb  the Linux saver for XScreenSaver (the
+#                                  program in /usr/libexec/xscreensaver/, its
+#                                  option file in /usr/share/xscreensaver/
+#                                  config/), made by CPack
+#   SHA256SUMS                     checksums of the files above
 # The version is the one in CMakeLists.txt's project() call. Two runs from
-# the same commit give the same bytes: the saver is linked without a time
-# stamp, and every file in the zip and the installer gets the commit's time.
+# the same commit give the same Windows files: the saver is linked without a
+# time stamp, and every file in the zip and the installer gets the commit's
+# time.
 #
-# Usage: scripts/package.sh [--out DIR] [--scr PATH] [--dirty]
+# Usage: scripts/package.sh [--windows | --deb] [--out DIR] [--scr PATH] [--dirty]
+#   --windows   only the zip and the installer
+#   --deb       only the Debian package (built in build/package, or in
+#               $PACKAGE_BUILD_DIR)
 #   --out DIR   write there instead of dist/
 #   --scr PATH  package this head.scr (e.g. build/windows/head.scr) instead
 #               of building one in a fresh build/release
@@ -22,12 +30,15 @@ cd "$root"
 out="$root/dist"
 scr=""
 dirty=0
+products=(windows debian)
 while [ $# -gt 0 ]; do
   case $1 in
+    --windows) products=(windows); shift ;;
+    --deb) products=(debian); shift ;;
     --out) out=$2; shift 2 ;;
     --scr) scr=$2; shift 2 ;;
     --dirty) dirty=1; shift ;;
-    *) echo "usage: $0 [--out DIR] [--scr PATH] [--dirty]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--windows | --deb] [--out DIR] [--scr PATH] [--dirty]" >&2; exit 2 ;;
   esac
 done
 
@@ -45,7 +56,14 @@ fi
 export SOURCE_DATE_EPOCH=$epoch TZ=UTC
 umask 022
 
-for tool in i686-w64-mingw32-strip zip makensis sha256sum; do
+tools=(sha256sum)
+for product in "${products[@]}"; do
+  case $product in
+    windows) tools+=(i686-w64-mingw32-strip zip makensis) ;;
+    debian) tools+=(cpack dpkg-deb dpkg-shlibdeps) ;;
+  esac
+done
+for tool in "${tools[@]}"; do
   command -v "$tool" >/dev/null || { echo "missing tool: $tool (run scripts/install-deps.sh)" >&2; exit 1; }
 done
 
@@ -99,11 +117,32 @@ package_windows() {
   release_files+=("$name.zip" "$setup")
 }
 
+# --- Debian -------------------------------------------------------------------
+
+# Builds headsaver alone, optimised and without the sanitizers (a sanitised
+# program would depend on their libraries); installing, which CPack does,
+# then builds nothing else.
+build_debian() {
+  debian_build=${PACKAGE_BUILD_DIR:-$root/build/package}
+  cmake -S "$root" -B "$debian_build" -DCMAKE_BUILD_TYPE=Release -DSAVER_TESTS=OFF -DSAVER_SANITIZE=OFF \
+    -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
+  cmake --build "$debian_build" -j2 --target headsaver >/dev/null
+}
+
+package_debian() {
+  local deb
+  deb="headsaver_${version}_$(dpkg --print-architecture).deb"
+  rm -f "$out/$deb"
+  (cd "$debian_build" && cpack -G DEB -B "$work/cpack" >"$work/cpack.log" 2>&1) ||
+    { cat "$work/cpack.log" >&2; return 1; }
+  mv "$work/cpack/$deb" "$out/$deb"
+  release_files+=("$deb")
+}
+
 # --- all products ---------------------------------------------------------------
 
 # Each product has a build step and a package step; the package steps add
 # their files to release_files.
-products=(windows)
 release_files=()
 for product in "${products[@]}"; do
   "build_$product"

@@ -7,12 +7,111 @@
 # screenshot (screenshot.png) and an animated GIF of the sway (sway.gif),
 # ends the saver with a key and prints the folder it saved them in.
 #
-# Usage: scripts/run.sh [OUTPUT_FOLDER]   (default build/windows/run-output)
+# With --linux it builds headsaver, the same saver for Linux, and runs it
+# natively in the same two ways: on $DISPLAY in its own window made full
+# screen (Escape or q ends it), or on a virtual 800x600 display, with the
+# same screenshot and GIF (default folder build/bench/run-output).
+#
+# Usage: scripts/run.sh [--linux] [OUTPUT_FOLDER]
+#        (default build/windows/run-output)
 # Exits with the saver's exit status.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-out="${1:-$root/build/windows/run-output}"
 
+# A display of our own: Xvfb picks a free number and tells it. Sets
+# xvfb_pid and DISPLAY.
+start_virtual_display() {
+  Xvfb -displayfd 9 -screen 0 800x600x24 -nolisten tcp 9>"$work/display" >"$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done
+  [ -s "$work/display" ] || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
+  export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
+}
+
+# A screenshot and twenty frames of the sway a quarter second apart, as
+# screenshot.png and sway.gif in $out.
+record_sway() {
+  import -window root "$work/screenshot.png"
+  for i in $(seq -w 1 20); do
+    import -window root "$work/frame-$i.png"
+    sleep 0.25
+  done
+  convert -delay 25 -loop 0 "$work"/frame-*.png -resize 50% -layers Optimize "$work/sway.gif"
+  cp "$work/screenshot.png" "$work/sway.gif" "$out/"
+}
+
+# headsaver, natively: optimised build (the bench preset), own window.
+run_linux() {
+  out="${1:-$root/build/bench/run-output}"
+  "$root/scripts/install-deps.sh"
+  cd "$root"
+  cmake --preset bench >/dev/null
+  cmake --build --preset bench -j"$(nproc)" --target headsaver
+  local saver="$root/build/bench/headsaver/headsaver"
+  local window=""
+
+  if [ -n "${DISPLAY:-}" ]; then
+    "$saver" --window &
+    saver_pid=$!
+    for _ in $(seq 100); do
+      window=$(xdotool search --onlyvisible --name '^headsaver$' 2>/dev/null | head -n 1 || true)
+      [ -n "$window" ] && break
+      sleep 0.1
+    done
+    [ -n "$window" ] && xdotool windowmove "$window" 0 0 windowsize "$window" 100% 100% windowfocus "$window" \
+      >/dev/null 2>&1 || true
+    status=0
+    wait "$saver_pid" || status=$?
+    exit "$status"
+  fi
+
+  mkdir -p "$out"
+  out="$(cd "$out" && pwd)"
+  rm -f "$out/screenshot.png" "$out/sway.gif"
+  work=$(mktemp -d "${TMPDIR:-/tmp}/headsaver-run.XXXXXX")
+  trap '[ -n "$saver_pid" ] && kill -9 "$saver_pid" 2>/dev/null; [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null; rm -rf "$work"' EXIT
+  start_virtual_display
+  # 800x600: its own window fills the virtual screen.
+  "$saver" --window 2>"$work/headsaver.log" &
+  saver_pid=$!
+  for _ in $(seq 300); do
+    window=$(xdotool search --onlyvisible --name '^headsaver$' 2>/dev/null | head -n 1 || true)
+    [ -n "$window" ] && break
+    kill -0 "$saver_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if [ -z "$window" ]; then
+    status=0
+    wait "$saver_pid" || status=$?
+    saver_pid=""
+    echo "headsaver opened no window (exit status $status): $(cat "$work/headsaver.log")" >&2
+    exit 1
+  fi
+  sleep 2
+  record_sway
+  sleep 2
+  xdotool windowfocus "$window" key Escape >/dev/null 2>&1 || true
+  for _ in $(seq 300); do kill -0 "$saver_pid" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$saver_pid" 2>/dev/null; then
+    echo "headsaver did not end on Escape" >&2
+    exit 1
+  fi
+  status=0
+  wait "$saver_pid" || status=$?
+  saver_pid=""
+  echo "headsaver exit status: $status"
+  echo "saved screenshot.png and sway.gif in $out"
+  exit "$status"
+}
+
+saver_pid=""
+xvfb_pid=""
+if [ "${1:-}" = --linux ]; then
+  shift
+  run_linux "$@"
+fi
+
+out="${1:-$root/build/windows/run-output}"
 "$root/scripts/install-deps.sh"
 cd "$root"
 cmake --preset windows >/dev/null
@@ -39,12 +138,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display of our own; Xvfb picks a free number and tells it.
-Xvfb -displayfd 9 -screen 0 800x600x24 -nolisten tcp 9>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
-export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
+start_virtual_display
 export WINEPREFIX="$work/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 wineboot -i >/dev/null 2>&1
 # Without a window manager Wine waits 2 s whenever a managed window closes.
@@ -76,14 +170,8 @@ fi
 # Wait for its first frames, then a screenshot and twenty frames of the sway
 # a quarter second apart; the rest of the ten seconds it just runs.
 sleep 2
-import -window root "$work/screenshot.png"
-for i in $(seq -w 1 20); do
-  import -window root "$work/frame-$i.png"
-  sleep 0.25
-done
+record_sway
 sleep 2
-convert -delay 25 -loop 0 "$work"/frame-*.png -resize 50% -layers Optimize "$work/sway.gif"
-cp "$work/screenshot.png" "$work/sway.gif" "$out/"
 
 xdotool key --window "$window" space >/dev/null 2>&1 || true
 status=0

@@ -60,7 +60,7 @@ pe_time() { od -An -tu4 -j $(($(od -An -tu4 -j 60 -N 4 "$1") + 8)) -N 4 "$1" | t
 test_packages() {
   local run
   for run in 1 2; do
-    if ! "$root/scripts/package.sh" --dirty --scr "$build/head.scr" --out "$E2E_WORK/dist$run" >"$E2E_WORK/package$run.log" 2>&1; then
+    if ! "$root/scripts/package.sh" --windows --dirty --scr "$build/head.scr" --out "$E2E_WORK/dist$run" >"$E2E_WORK/package$run.log" 2>&1; then
       e2e_not_ok package_builds "$(tail -n 5 "$E2E_WORK/package$run.log" | paste -sd ' ' -)"
       return 1
     fi

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# The Debian package as scripts/package.sh makes it: its name, its fields
+# (Depends from what the program links, no sanitizer libraries), exactly
+# the two files at their paths and modes, and, unpacked into a DESTDIR, a
+# program that runs and the option file as committed.
+# Usage: test_package_deb.sh SOURCE_DIR WORK_DIR
+set -uo pipefail
+source_dir=$1
+work=$2
+rm -rf "$work/out" "$work/root"
+export PACKAGE_BUILD_DIR="$work/build"
+"$source_dir/scripts/package.sh" --deb --dirty --out "$work/out" || { echo "scripts/package.sh --deb failed"; exit 1; }
+failed=0
+check() {  # check DESCRIPTION EXPECTED ACTUAL
+  if [ "$2" = "$3" ]; then echo "ok - $1"; else echo "not ok - $1: expected [$2], got [$3]"; failed=1; fi
+}
+
+version=$(sed -n 's/^project(head_saver VERSION \([0-9.]*\) .*/\1/p' "$source_dir/CMakeLists.txt")
+deb="$work/out/headsaver_${version}_amd64.deb"
+check "the one package, named after the version" "headsaver_${version}_amd64.deb" "$(cd "$work/out" && ls -- *.deb)"
+check "its checksum" "$deb: OK" "$(cd "$work/out" && sha256sum -c SHA256SUMS 2>&1 | sed "s|^|$work/out/|")"
+check "package, version, architecture" "headsaver $version amd64" \
+  "$(dpkg-deb -f "$deb" Package Version Architecture | awk -F': ' '{ printf "%s%s", sep, $2; sep = " " }')"
+depends=$(dpkg-deb -f "$deb" Depends)
+for library in libc6 libx11-6 libglx0 libopengl0 libglu1-mesa; do
+  check "Depends names $library" yes "$(grep -qE "(^|[ ,|])$library( |,|$)" <<<"$depends" && echo yes || echo "no: $depends")"
+done
+check "Depends names no sanitizer library" "" "$(grep -oE 'lib(asan|ubsan|lsan)[^ ,]*' <<<"$depends")"
+check "files, paths and modes" \
+  "-rwxr-xr-x ./usr/libexec/xscreensaver/headsaver
+-rw-r--r-- ./usr/share/xscreensaver/config/headsaver.xml" \
+  "$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $1, $6 }')"
+
+dpkg-deb -x "$deb" "$work/root"
+check "the unpacked program runs" "headsaver $version" "$("$work/root/usr/libexec/xscreensaver/headsaver" --version 2>&1)"
+check "the option file is the committed one" same \
+  "$(cmp -s "$work/root/usr/share/xscreensaver/config/headsaver.xml" "$source_dir/headsaver/headsaver.xml" && echo same)"
+exit "$failed"
