@@ -6,13 +6,9 @@
 #include <benchmark/benchmark.h>
 #include <stdio.h>
 #include <string.h>
-#include <strings.h>
 #include <time.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -31,12 +27,6 @@
 #endif
 
 namespace {
-
-struct BenchCase {
-    std::string name;
-    std::vector<uint8_t> bytes;
-    int expected_objects;  // generated scenes: meshes and keyframer nodes; -1: unchecked
-};
 
 enum ReaderId { OURS, LIB3DS, ASSIMP, READER_COUNT };
 const char* const READER_NAMES[READER_COUNT] = {"ours", "lib3ds", "assimp"};
@@ -189,29 +179,6 @@ void run_loads(benchmark::State& state, size_t case_index, ReaderId reader, Load
     state.SetBytesProcessed(state.iterations() * (int64_t)c.bytes.size());
 }
 
-bool has_3ds_extension(const std::filesystem::path& path)
-{
-    return strcasecmp(path.extension().string().c_str(), ".3ds") == 0;
-}
-
-void add_corpus_cases(const char* folder)
-{
-    std::error_code ec;
-    if (!std::filesystem::is_directory(folder, ec)) {
-        printf("corpus folder absent: skipped\n");
-        return;
-    }
-    std::vector<std::filesystem::path> files;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
-        if (entry.is_regular_file() && has_3ds_extension(entry.path())) files.push_back(entry.path());
-    std::sort(files.begin(), files.end());
-    for (const auto& path : files) {
-        std::ifstream in(path, std::ios::binary);
-        std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        g_cases.push_back(BenchCase{path.filename().string(), std::move(bytes), -1});
-    }
-}
-
 void add_generated_cases()
 {
     g_cases.push_back(BenchCase{"gen_10k_small_objects", make_small_objects_scene(10000), 10000});
@@ -284,7 +251,7 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
 
-    add_corpus_cases(SAVER_CORPUS_DIR);
+    add_corpus_cases(SAVER_CORPUS_DIR, &g_cases);
     add_generated_cases();
     g_measures.assign(g_cases.size() * READER_COUNT, Measure{});
 #ifdef HAVE_ASSIMP

@@ -6,7 +6,6 @@
 // 40,000 objects over that of 10,000, which is 4 when loading is linear.
 //
 // Usage: bench_load_win32 [CORPUS_FOLDER] [SECONDS_PER_CASE]
-#include <ctype.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -14,9 +13,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -29,12 +25,6 @@
 
 namespace {
 
-struct BenchCase {
-    std::string name;
-    std::vector<uint8_t> bytes;
-    int expected_meshes;  // generated scenes; -1: unchecked
-};
-
 // One load and release; false (with the reason printed) when the load fails
 // or a generated scene comes back short.
 bool load_once(const BenchCase& c)
@@ -45,8 +35,8 @@ bool load_once(const BenchCase& c)
         printf("%-36s FAILED: %s\n", c.name.c_str(), text);
         return false;
     }
-    bool whole = c.expected_meshes < 0 || scene->mesh_count == c.expected_meshes;
-    if (!whole) printf("%-36s FAILED: %d meshes, %d expected\n", c.name.c_str(), scene->mesh_count, c.expected_meshes);
+    bool whole = c.expected_objects < 0 || scene->mesh_count == c.expected_objects;
+    if (!whole) printf("%-36s FAILED: %d meshes, %d expected\n", c.name.c_str(), scene->mesh_count, c.expected_objects);
     free_scene(scene);
     return whole;
 }
@@ -95,31 +85,6 @@ Timing time_loads(const BenchCase& c, double budget)
     return Timing{true, cpu, *std::min_element(times.begin(), times.end())};
 }
 
-bool has_3ds_extension(const std::filesystem::path& path)
-{
-    std::string extension = path.extension().string();
-    for (char& ch : extension) ch = (char)tolower((unsigned char)ch);
-    return extension == ".3ds";
-}
-
-void add_corpus_cases(const char* folder, std::vector<BenchCase>* cases)
-{
-    std::error_code ec;
-    if (!folder || !std::filesystem::is_directory(folder, ec)) {
-        printf("corpus folder %s absent: skipped\n", folder ? folder : "(none given)");
-        return;
-    }
-    std::vector<std::filesystem::path> files;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
-        if (entry.is_regular_file() && has_3ds_extension(entry.path())) files.push_back(entry.path());
-    std::sort(files.begin(), files.end());
-    for (const auto& path : files) {
-        std::ifstream in(path, std::ios::binary);
-        std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        cases->push_back(BenchCase{path.filename().string(), std::move(bytes), -1});
-    }
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -151,7 +116,7 @@ int main(int argc, char** argv)
         printf("%-36s %10zu %12.4f %12.4f %10.1f\n", c.name.c_str(), c.bytes.size(), t.cpu_seconds * 1e3,
                t.wall_seconds * 1e3, t.cpu_seconds > 0 ? (double)c.bytes.size() / t.cpu_seconds / 1e6 : 0.0);
         for (int i = 0; i < 3; ++i)
-            if (c.expected_meshes == object_counts[i]) small[i] = t;
+            if (c.expected_objects == object_counts[i]) small[i] = t;
         fflush(stdout);
     }
     if (small[0].loaded && small[2].loaded && small[0].cpu_seconds > 0)

@@ -1,8 +1,15 @@
-// bench_scenes.cpp - synthetic 3DS scenes for the reader's benchmark, written
-// with ChunkWriter in the chunk order that modelling programs use.
+// bench_scenes.cpp - the cases of the reader's benchmarks: corpus files, and
+// synthetic 3DS scenes written with ChunkWriter in the chunk order that
+// modelling programs use.
 #include "bench_scenes.h"
 
+#include <ctype.h>
 #include <stdio.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "chunk_writer.h"
 
@@ -201,4 +208,33 @@ std::vector<uint8_t> make_small_objects_scene(int object_count)
 std::vector<uint8_t> make_dense_objects_scene(int object_count, int face_count)
 {
     return make_scene(object_count, [face_count](int i) { return grid_mesh(face_count, (float)i); });
+}
+
+namespace {
+
+bool has_3ds_extension(const std::filesystem::path& path)
+{
+    std::string extension = path.extension().string();
+    for (char& ch : extension) ch = (char)tolower((unsigned char)ch);
+    return extension == ".3ds";
+}
+
+}  // namespace
+
+void add_corpus_cases(const char* folder, std::vector<BenchCase>* cases)
+{
+    std::error_code ec;
+    if (!folder || !std::filesystem::is_directory(folder, ec)) {
+        printf("corpus folder %s absent: skipped\n", folder ? folder : "(none given)");
+        return;
+    }
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+        if (entry.is_regular_file() && has_3ds_extension(entry.path())) files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    for (const auto& path : files) {
+        std::ifstream in(path, std::ios::binary);
+        std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        cases->push_back(BenchCase{path.filename().string(), std::move(bytes), -1});
+    }
 }
