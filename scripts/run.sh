@@ -28,6 +28,33 @@ start_virtual_display() {
   export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
 }
 
+# Waits up to a minute for the saver's visible window named NAME_REGEX and
+# sets window; a message box named BOX_REGEX (if given) or the saver's end
+# before its window is reported, with its exit status and LOG, and ends this
+# script with 1. wait_for_window NAME_REGEX LOG [BOX_REGEX]
+wait_for_window() {
+  local name=$1 log=$2 boxes=${3:-} box status
+  window=""
+  for _ in $(seq 600); do
+    window=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -n 1 || true)
+    [ -n "$window" ] && return 0
+    if [ -n "$boxes" ]; then
+      box=$(xdotool search --onlyvisible --name "$boxes" 2>/dev/null | head -n 1 || true)
+      if [ -n "$box" ]; then
+        echo "the saver shows a message box: $(xdotool getwindowname "$box")" >&2
+        exit 1
+      fi
+    fi
+    kill -0 "$saver_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  status=0
+  wait "$saver_pid" || status=$?
+  saver_pid=""
+  echo "the saver opened no window (exit status $status): $(cat "$log")" >&2
+  exit 1
+}
+
 # A screenshot and twenty frames of the sway a quarter second apart, as
 # screenshot.png and sway.gif in $out.
 record_sway() {
@@ -74,19 +101,7 @@ run_linux() {
   # 800x600: its own window fills the virtual screen.
   "$saver" --window 2>"$work/headsaver.log" &
   saver_pid=$!
-  for _ in $(seq 300); do
-    window=$(xdotool search --onlyvisible --name '^headsaver$' 2>/dev/null | head -n 1 || true)
-    [ -n "$window" ] && break
-    kill -0 "$saver_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if [ -z "$window" ]; then
-    status=0
-    wait "$saver_pid" || status=$?
-    saver_pid=""
-    echo "headsaver opened no window (exit status $status): $(cat "$work/headsaver.log")" >&2
-    exit 1
-  fi
+  wait_for_window '^headsaver$' "$work/headsaver.log"
   sleep 2
   record_sway
   sleep 2
@@ -147,25 +162,7 @@ wineserver -w
 
 wine "$saver" /s >"$work/wine.log" 2>&1 &
 saver_pid=$!
-window=""
-for _ in $(seq 600); do
-  window=$(xdotool search --onlyvisible --name '^Head$' 2>/dev/null | head -n 1 || true)
-  [ -n "$window" ] && break
-  box=$(xdotool search --onlyvisible --name '^(ERROR|SHUTDOWN ERROR|Lumo GL|arg4)$' 2>/dev/null | head -n 1 || true)
-  if [ -n "$box" ]; then
-    echo "the saver shows a message box: $(xdotool getwindowname "$box")" >&2
-    exit 1
-  fi
-  kill -0 "$saver_pid" 2>/dev/null || break
-  sleep 0.1
-done
-if [ -z "$window" ]; then
-  status=0
-  wait "$saver_pid" || status=$?
-  saver_pid=""
-  echo "the saver opened no window (exit status $status)" >&2
-  exit 1
-fi
+wait_for_window '^Head$' "$work/wine.log" '^(ERROR|SHUTDOWN ERROR|Lumo GL|arg4)$'
 
 # Wait for its first frames, then a screenshot and twenty frames of the sway
 # a quarter second apart; the rest of the ten seconds it just runs.
