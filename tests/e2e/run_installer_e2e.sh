@@ -49,6 +49,17 @@ report() {
 }
 fail() { problems+=" $*;"; }
 
+# PID must end by itself within 30 s with status 0, after WHAT was done;
+# else a failure, and the process is stopped. expect_exit_0 PID WHAT
+expect_exit_0() {
+  if ! e2e_wait_exit "$1" 30; then
+    fail "$E2E_WHY"
+  elif [ "$E2E_STATUS" -ne 0 ]; then
+    fail "exit status $E2E_STATUS after $2"
+  fi
+  e2e_stop "$1"
+}
+
 # True when FILE holds TEXT in UTF-16LE, as version resources store it.
 has_utf16() { LC_ALL=C grep -qaP "$(printf '%s' "$2" | sed 's/./&\\x00/g; s/[.]/\\./g')" "$1"; }
 
@@ -217,12 +228,7 @@ run_full_screen() {
   [ "$lit" -le 1 ] || fail "$lit corners not black"
   [ -z "$(e2e_box_ids)" ] || fail "$(e2e_box_report)"
   xdotool key --window "$xid" space >/dev/null 2>&1
-  if ! e2e_wait_exit "$pid" 30; then
-    fail "$E2E_WHY"
-  elif [ "$E2E_STATUS" -ne 0 ]; then
-    fail "exit status $E2E_STATUS after a key"
-  fi
-  e2e_stop "$pid"
+  expect_exit_0 "$pid" "a key"
 }
 
 # Starts "PATH /c" and waits for the configure window. Sets E2E_PID.
@@ -237,16 +243,12 @@ end_configure() {
   line=$(e2e_windows | awk 'index($0, "child ") == 1 && index($0, "class=[Button]") && index($0, "text=[Sk") { print; exit }')
   if [ -z "$line" ]; then
     fail "/c: no button"
-  else
-    xdotool mousemove $(($(e2e_field screen_x "$line") + $(e2e_field w "$line") / 2)) \
-      $(($(e2e_field screen_y "$line") + $(e2e_field h "$line") / 2)) click 1
-    if ! e2e_wait_exit "$pid" 30; then
-      fail "/c: $E2E_WHY"
-    elif [ "$E2E_STATUS" -ne 0 ]; then
-      fail "/c: exit status $E2E_STATUS after its button"
-    fi
+    e2e_stop "$pid"
+    return
   fi
-  e2e_stop "$pid"
+  xdotool mousemove $(($(e2e_field screen_x "$line") + $(e2e_field w "$line") / 2)) \
+    $(($(e2e_field screen_y "$line") + $(e2e_field h "$line") / 2)) click 1
+  expect_exit_0 "$pid" "the /c window's button"
 }
 
 # The preview in the project's preview host: one visible GL child of the
