@@ -51,7 +51,7 @@ cleanup() {
 trap cleanup EXIT
 
 # A display of our own; Xvfb picks a free number and tells it.
-Xvfb -displayfd 9 -screen 0 800x600x24 -nolisten tcp 9>"$work/display" >/dev/null 2>&1 &
+Xvfb -displayfd 9 -screen 0 800x600x24 -nolisten tcp -noreset 9>"$work/display" >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"

@@ -21,12 +21,14 @@ e2e_not_ok() {
 }
 
 # Starts Xvfb on a display number it picks itself, a fresh Wine prefix and
-# the work folder; e2e_teardown undoes all of it.
+# the work folder; e2e_teardown undoes all of it. -noreset: an X server
+# resets when its last client leaves, and a client that connects during the
+# reset (slow on a busy machine) is refused.
 e2e_setup() {
   E2E_WORK=$(mktemp -d "${TMPDIR:-/tmp}/head-e2e.XXXXXX")
   local display_file="$E2E_WORK/display"
   : >"$display_file"
-  Xvfb -displayfd 9 -screen 0 800x600x24 -nolisten tcp 9>"$display_file" >"$E2E_WORK/xvfb.log" 2>&1 &
+  Xvfb -displayfd 9 -screen 0 800x600x24 -nolisten tcp -noreset 9>"$display_file" >"$E2E_WORK/xvfb.log" 2>&1 &
   E2E_XVFB_PID=$!
   local i
   for ((i = 0; i < 300; i++)); do

@@ -63,10 +63,13 @@ saver="$work/root/usr/libexec/xscreensaver/headsaver"
 [ -x "$saver" ] && [ -f "$work/root/usr/share/xscreensaver/config/headsaver.xml" ] ||
   { echo "cmake --install left no headsaver or headsaver.xml under usr/"; exit 1; }
 
-# A display of our own: Xvfb picks a free number and tells it.
+# A display of our own: Xvfb picks a free number and tells it. -noreset:
+# an X server resets when its last client leaves (between two cases), and a
+# headsaver that connects during the reset, slow on a busy machine, is
+# refused ("cannot open the X display").
 start_xvfb() {  # start_xvfb EXTRA_ARGS... ; sets xvfb_display
   local file="$work/display.$RANDOM"
-  Xvfb -displayfd 9 -screen 0 800x600x24 -nolisten tcp "$@" 9>"$file" >>"$work/xvfb.log" 2>&1 &
+  Xvfb -displayfd 9 -screen 0 800x600x24 -nolisten tcp -noreset "$@" 9>"$file" >>"$work/xvfb.log" 2>&1 &
   pids+=($!)
   local i
   for ((i = 0; i < 300; i++)); do [ -s "$file" ] && break; sleep 0.1; done
