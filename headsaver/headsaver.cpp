@@ -51,8 +51,8 @@
 #include "view.h"
 
 // The medal, compiled in from resources/head.3ds (generated at build time).
-extern const unsigned char g_embedded_model[];
-extern const uint32_t g_embedded_model_size;
+extern const unsigned char EMBEDDED_MODEL[];
+extern const uint32_t EMBEDDED_MODEL_SIZE;
 
 namespace {
 
@@ -406,7 +406,7 @@ void load_model(const char* model_path)
             }
         }
     }
-    g_scene = load_3ds(error_text, g_embedded_model, LOAD_3DS_MEMORY, g_embedded_model_size);
+    g_scene = load_3ds(error_text, EMBEDDED_MODEL, LOAD_3DS_MEMORY, EMBEDDED_MODEL_SIZE);
     convert_scene_axes(g_scene);
 }
 
