@@ -19,6 +19,7 @@ uint8_t g_is_preview = 0;
 uint8_t g_is_configure = 0;
 int32_t g_mouse_moves = 0;
 void(WINAPI* g_frame_pause)(DWORD milliseconds) = Sleep;
+WNDPROC g_default_window_proc = DefWindowProcA;
 
 namespace {
 
@@ -182,5 +183,5 @@ LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM w_param, LP
         if (!g_is_preview && g_mouse_moves > TOLERATED_MOUSE_MOVES) PostMessageA(window, WM_CLOSE, 0, 0);
         break;
     }
-    return DefWindowProcA(window, message, w_param, l_param);
+    return g_default_window_proc(window, message, w_param, l_param);
 }
