@@ -1,8 +1,8 @@
 # Writes a C++ source that holds a file's bytes as an array, so a program
 # carries the file inside itself. Run as a script:
-#   cmake -DINPUT=file -DOUTPUT=source.cpp -DNAME=g_name -P embed_file.cmake
+#   cmake -DINPUT=file -DOUTPUT=source.cpp -DNAME=NAME -P embed_file.cmake
 # The source defines `const unsigned char NAME[]` and
-# `const uint32_t NAME_size` (the byte count).
+# `const uint32_t NAME_SIZE` (the byte count).
 file(READ "${INPUT}" hex HEX)
 string(LENGTH "${hex}" hex_length)
 math(EXPR byte_count "${hex_length} / 2")
@@ -14,9 +14,9 @@ file(WRITE "${OUTPUT}.tmp"
   "// Generated from ${input_name} by cmake/embed_file.cmake at build time.\n"
   "#include <stdint.h>\n\n"
   "extern const unsigned char ${NAME}[];\n"
-  "extern const uint32_t ${NAME}_size;\n\n"
+  "extern const uint32_t ${NAME}_SIZE;\n\n"
   "const unsigned char ${NAME}[] = {\n${bytes}\n};\n"
-  "const uint32_t ${NAME}_size = ${byte_count};\n")
+  "const uint32_t ${NAME}_SIZE = ${byte_count};\n")
 # configure_file touches the output only when its bytes change.
 configure_file("${OUTPUT}.tmp" "${OUTPUT}" COPYONLY)
 file(REMOVE "${OUTPUT}.tmp")

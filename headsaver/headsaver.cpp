@@ -13,8 +13,9 @@
 //      scaled to the view, every mesh drawn), with Y and Z exchanged, and
 //      compile its triangles into a display list;
 //   4. per frame: X events (resize, keys and close of its own window, the
-//      window's destruction), advance_frame_clock on the monotonic clock,
-//      draw_scene, glFlush, the pause, glXSwapBuffers;
+//      window's destruction), then the frame step (run_frame) on the
+//      monotonic clock: advance_frame_clock, draw_scene, glFlush, the pause,
+//      glXSwapBuffers;
 //   5. on SIGTERM or SIGINT (XScreenSaver ends its hacks with SIGTERM), a
 //      key or a close: release the context, the windows made here, the
 //      display and the scene; exit status 0.
@@ -42,6 +43,7 @@
 
 #include "fit_scene.h"
 #include "frame_clock.h"
+#include "frame_step.h"
 #include "load_3ds.h"
 #include "options.h"
 #include "probe.h"
@@ -49,8 +51,8 @@
 #include "view.h"
 
 // The medal, compiled in from resources/head.3ds (generated at build time).
-extern const unsigned char g_embedded_model[];
-extern const uint32_t g_embedded_model_size;
+extern const unsigned char EMBEDDED_MODEL[];
+extern const uint32_t EMBEDDED_MODEL_SIZE;
 
 namespace {
 
@@ -119,14 +121,26 @@ int64_t monotonic_nanoseconds()
     return (int64_t)now.tv_sec * NANOSECONDS_PER_SECOND + now.tv_nsec;
 }
 
-// Pauses for delay_us microseconds; a stop signal cuts the pause short.
-void pause_after_frame(int64_t delay_us)
+// The platform's part of a frame: the monotonic clock, the pause (a stop
+// signal cuts it short) and the swap of the window's buffers.
+void read_monotonic_clock(void*, int64_t* counter, int64_t* frequency)
 {
-    if (delay_us <= 0) return;
+    *counter = monotonic_nanoseconds();
+    *frequency = NANOSECONDS_PER_SECOND;
+}
+
+void frame_drawn(void*) { probe_frame_drawn(); }
+
+void pause_after_frame(void*, int64_t delay_us)
+{
     timespec pause;
-    pause.tv_sec = (time_t)(delay_us / 1000000);
-    pause.tv_nsec = (long)(delay_us % 1000000) * 1000;
-    nanosleep(&pause, nullptr);
+    if (delay_pause(delay_us, &pause)) nanosleep(&pause, nullptr);
+}
+
+void swap_frame(void* gl_window)
+{
+    GlWindow* gl = (GlWindow*)gl_window;
+    glXSwapBuffers(gl->display, gl->drawable);
 }
 
 void install_stop_handlers()
@@ -392,7 +406,7 @@ void load_model(const char* model_path)
             }
         }
     }
-    g_scene = load_3ds(error_text, g_embedded_model, LOAD_3DS_MEMORY, g_embedded_model_size);
+    g_scene = load_3ds(error_text, EMBEDDED_MODEL, LOAD_3DS_MEMORY, EMBEDDED_MODEL_SIZE);
     convert_scene_axes(g_scene);
 }
 
@@ -474,6 +488,8 @@ int main(int argc, char** argv)
     // set: its triangles go into a display list once, for every frame.
     compile_scene_list();
 
+    const FramePlatform frame = {read_monotonic_clock, frame_drawn, pause_after_frame, swap_frame, &gl,
+                                 options.delay_us};
     int status = 0;
     g_last_counter = monotonic_nanoseconds();
     while (!g_stop_requested) {
@@ -483,14 +499,7 @@ int main(int argc, char** argv)
             status = 1;
             break;
         }
-        advance_frame_clock(monotonic_nanoseconds(), NANOSECONDS_PER_SECOND);
-        draw_scene();
-        // Flushed before the pause, so GL renders while the program sleeps
-        // rather than inside the swap after it.
-        glFlush();
-        probe_frame_drawn();
-        pause_after_frame(options.delay_us);
-        glXSwapBuffers(gl.display, gl.drawable);
+        run_frame(&frame);
     }
     probe_finish();
 

@@ -19,6 +19,40 @@ const char USAGE_TEXT[] =
 
 namespace {
 
+// What an option sets, in the manner of XScreenSaver's option tables.
+enum OptionKind {
+    OPTION_HELP,          // answers OPTIONS_HELP, whatever follows
+    OPTION_VERSION,       // answers OPTIONS_VERSION, whatever follows
+    OPTION_TARGET,        // a flag: the drawing target becomes the row's target
+    OPTION_WINDOW_ID,     // a value: a window id, and the target TARGET_WINDOW_ID
+    OPTION_MICROSECONDS,  // a value: the pause after each frame
+    OPTION_FILE,          // a value: the model's path
+};
+
+struct OptionRow {
+    const char* name;  // without its one or two leading dashes
+    OptionKind kind;
+    DrawTarget target;  // for OPTION_TARGET
+};
+
+const OptionRow OPTION_TABLE[] = {
+    {"help", OPTION_HELP, TARGET_OWN_WINDOW},
+    {"version", OPTION_VERSION, TARGET_OWN_WINDOW},
+    {"window", OPTION_TARGET, TARGET_OWN_WINDOW},
+    {"root", OPTION_TARGET, TARGET_ROOT},
+    {"window-id", OPTION_WINDOW_ID, TARGET_WINDOW_ID},
+    {"delay", OPTION_MICROSECONDS, TARGET_OWN_WINDOW},
+    {"model", OPTION_FILE, TARGET_OWN_WINDOW},
+};
+
+const OptionRow* find_option(const char* name)
+{
+    for (const OptionRow& row : OPTION_TABLE) {
+        if (strcmp(name, row.name) == 0) return &row;
+    }
+    return nullptr;
+}
+
 // The option's name without its one or two leading dashes, or null when
 // word is no option.
 const char* option_name(const char* word)
@@ -54,6 +88,14 @@ bool parse_window_id(const char* text, unsigned long* id)
     return true;
 }
 
+bool delay_pause(int64_t delay_us, timespec* pause)
+{
+    if (delay_us <= 0) return false;
+    pause->tv_sec = (time_t)(delay_us / 1000000);
+    pause->tv_nsec = (long)(delay_us % 1000000) * 1000;
+    return true;
+}
+
 OptionsResult parse_options(int argc, char** argv, Options* options, char* error, size_t error_size)
 {
     options->target = TARGET_OWN_WINDOW;
@@ -68,20 +110,16 @@ OptionsResult parse_options(int argc, char** argv, Options* options, char* error
             snprintf(error, error_size, "unexpected argument \"%s\"", word);
             return OPTIONS_BAD;
         }
-        if (strcmp(name, "help") == 0) return OPTIONS_HELP;
-        if (strcmp(name, "version") == 0) return OPTIONS_VERSION;
-        if (strcmp(name, "window") == 0) {
-            options->target = TARGET_OWN_WINDOW;
-            continue;
-        }
-        if (strcmp(name, "root") == 0) {
-            options->target = TARGET_ROOT;
-            continue;
-        }
-        bool takes_value = strcmp(name, "window-id") == 0 || strcmp(name, "delay") == 0 || strcmp(name, "model") == 0;
-        if (!takes_value) {
+        const OptionRow* row = find_option(name);
+        if (row == nullptr) {
             snprintf(error, error_size, "unknown option \"%s\"", word);
             return OPTIONS_BAD;
+        }
+        if (row->kind == OPTION_HELP) return OPTIONS_HELP;
+        if (row->kind == OPTION_VERSION) return OPTIONS_VERSION;
+        if (row->kind == OPTION_TARGET) {
+            options->target = row->target;
+            continue;
         }
         if (i + 1 >= argc) {
             snprintf(error, error_size, "%s needs a value", word);
@@ -89,21 +127,25 @@ OptionsResult parse_options(int argc, char** argv, Options* options, char* error
         }
         const char* value = argv[++i];
         unsigned long long number = 0;
-        if (strcmp(name, "model") == 0) {
-            options->model_path = value;
-        } else if (strcmp(name, "window-id") == 0) {
+        switch (row->kind) {
+        case OPTION_WINDOW_ID:
             if (!parse_window_id(value, &options->window_id)) {
                 snprintf(error, error_size, "%s needs a window id (decimal or 0x hex), not \"%s\"", word, value);
                 return OPTIONS_BAD;
             }
-            options->target = TARGET_WINDOW_ID;
-        } else {
+            options->target = row->target;
+            break;
+        case OPTION_MICROSECONDS:
             if (!read_number(value, false, &number) || number > (unsigned long long)MAX_DELAY_US) {
                 snprintf(error, error_size, "%s needs a number of microseconds from 0 to %lld, not \"%s\"", word,
                          (long long)MAX_DELAY_US, value);
                 return OPTIONS_BAD;
             }
             options->delay_us = (int64_t)number;
+            break;
+        default:  // OPTION_FILE
+            options->model_path = value;
+            break;
         }
     }
     return OPTIONS_RUN;

@@ -1,10 +1,12 @@
-// options.h - headsaver's command line, in XScreenSaver's manner: every
-// option may start with one dash or two (-root, --root). Portable; no X.
+// options.h - headsaver's command line, in XScreenSaver's manner: a table
+// of options, each of which may start with one dash or two (-root, --root);
+// and the pause that --delay asks for. Portable; no X.
 #ifndef HEADSAVER_OPTIONS_H
 #define HEADSAVER_OPTIONS_H
 
 #include <stddef.h>
 #include <stdint.h>
+#include <time.h>
 
 // Where the saver draws.
 enum DrawTarget {
@@ -40,6 +42,11 @@ extern const char USAGE_TEXT[];
 // line and $XSCREENSAVER_WINDOW give it: false unless the whole text is one
 // number from 1 to 0x1FFFFFFF (X window ids have 29 bits; 0 names none).
 bool parse_window_id(const char* text, unsigned long* id);
+
+// The pause after each frame for delay_us microseconds, as nanosleep takes
+// it (seconds and nanoseconds); false, leaving pause alone, when there is no
+// pause (0).
+bool delay_pause(int64_t delay_us, timespec* pause);
 
 // Reads argv[1] .. argv[argc - 1] into options (which it first sets to the
 // defaults). On OPTIONS_BAD it writes one line without a newline, naming the

@@ -2,9 +2,10 @@
 // headsaver itself they are empty and vanish; the measuring build
 // (HEADSAVER_PROBE defined) records when frames are drawn and, at exit,
 // writes a report to the file that the environment variable
-// HEADSAVER_PROBE_FILE names, in the form of the Windows saver's measuring
-// build: frames, milliseconds from the program's entry to the first frame,
-// frames per second after it, CPU time per frame.
+// HEADSAVER_PROBE_FILE names, the same report as the Windows saver's
+// measuring build writes (frame_report.h): frames, milliseconds from the
+// program's entry to the first frame, frames per second after it, CPU time
+// per frame.
 #ifndef HEADSAVER_PROBE_H
 #define HEADSAVER_PROBE_H
 

@@ -8,7 +8,7 @@
 
 #include "render.h"
 
-const GLenum g_fog_modes[3] = {GL_EXP, GL_EXP2, GL_LINEAR};
+const GLenum FOG_MODES[3] = {GL_EXP, GL_EXP2, GL_LINEAR};
 int32_t g_fog_mode_index = 2;
 
 namespace {
@@ -64,7 +64,7 @@ bool init_gl_state()
     glDepthFunc(GL_LEQUAL);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
 
-    glFogi(GL_FOG_MODE, (GLint)g_fog_modes[g_fog_mode_index]);
+    glFogi(GL_FOG_MODE, (GLint)FOG_MODES[g_fog_mode_index]);
     glFogfv(GL_FOG_COLOR, FOG_COLOR);
     glFogf(GL_FOG_DENSITY, FOG_DENSITY);
     glHint(GL_FOG_HINT, GL_DONT_CARE);

@@ -38,6 +38,8 @@ const char GL_CLASS_NAME[] = "OpenGL";
 // without the later ICM and panning fields, which every version accepts.
 const WORD DEVMODE_RECORD_SIZE = 148;
 const BYTE DEPTH_BITS = 16;
+// The window's extended style, in both the full-screen and the windowed case.
+const DWORD GL_WINDOW_EX_STYLE = WS_EX_APPWINDOW;
 
 // The "OpenGL" class is registered under g_hinstance (and not yet
 // unregistered).
@@ -149,10 +151,10 @@ bool open_gl_window(const char* title, int width, int height, int bits, bool ful
         }
     }
 
-    const DWORD ex_style = WS_EX_APPWINDOW;
-    AdjustWindowRectEx(&rect, base_style, FALSE, ex_style);
-    g_hwnd = CreateWindowExA(ex_style, GL_CLASS_NAME, title, base_style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
-                             rect.right - rect.left, rect.bottom - rect.top, parent, nullptr, g_hinstance, nullptr);
+    AdjustWindowRectEx(&rect, base_style, FALSE, GL_WINDOW_EX_STYLE);
+    g_hwnd = CreateWindowExA(GL_WINDOW_EX_STYLE, GL_CLASS_NAME, title, base_style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                             0, 0, rect.right - rect.left, rect.bottom - rect.top, parent, nullptr, g_hinstance,
+                             nullptr);
     if (!g_hwnd) return fail_open("Window Creation Error.", parent);
 
     fill_pixel_format(bits);

@@ -36,8 +36,8 @@ void normalize_vector(const Vec3* v, Vec3* out);
 // --- Fixed GL state and projection ---
 
 // The fog modes by index: GL_EXP, GL_EXP2, GL_LINEAR.
-extern const GLenum g_fog_modes[3];
-// Which of g_fog_modes init_gl_state selects: 2, linear fog.
+extern const GLenum FOG_MODES[3];
+// Which of FOG_MODES init_gl_state selects: 2, linear fog.
 extern int32_t g_fog_mode_index;
 
 // Sets the viewport to width x height pixels (a height of 0 counts as 1) and

@@ -19,20 +19,19 @@
 
 #include <GL/gl.h>
 
+#include "frame_report.h"
+
 namespace {
 
 const int PROBE_READBACK_FRAME = 20;
 
-LARGE_INTEGER g_probe_start;
-LARGE_INTEGER g_probe_first_frame;
-LARGE_INTEGER g_probe_last_frame;
-int g_probe_frames = 0;
+FrameTimes g_probe_times;
 
-double seconds_between(LARGE_INTEGER from, LARGE_INTEGER to)
+int64_t read_counter()
 {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return (double)(to.QuadPart - from.QuadPart) / (double)frequency.QuadPart;
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return counter.QuadPart;
 }
 
 // The frame in the current draw buffer, as a PPM file.
@@ -68,17 +67,19 @@ bool probe_refuses(const char* step)
     return refused != nullptr && strcmp(refused, step) == 0;
 }
 
-void probe_start() { QueryPerformanceCounter(&g_probe_start); }
+void probe_start()
+{
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    g_probe_times.frequency = frequency.QuadPart;
+    g_probe_times.start = read_counter();
+}
 
 void probe_frame_drawn()
 {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    if (g_probe_frames == 0) g_probe_first_frame = now;
-    g_probe_last_frame = now;
-    g_probe_frames++;
+    note_frame_drawn(&g_probe_times, read_counter());
     const char* report_path = getenv("HEAD_PROBE_FILE");
-    if (report_path && g_probe_frames == PROBE_READBACK_FRAME) write_frame(report_path);
+    if (report_path && g_probe_times.frames == PROBE_READBACK_FRAME) write_frame(report_path);
 }
 
 void probe_finish()
@@ -95,14 +96,10 @@ void probe_finish()
         u.HighPart = user.dwHighDateTime;
         cpu_seconds = (double)(k.QuadPart + u.QuadPart) / 1e7;
     }
+    char report[256];
+    format_frame_report(report, sizeof report, &g_probe_times, cpu_seconds);
     FILE* f = fopen(report_path, "w");
     if (!f) return;
-    fprintf(f, "frames %d\n", g_probe_frames);
-    if (g_probe_frames > 0) {
-        double running = seconds_between(g_probe_first_frame, g_probe_last_frame);
-        fprintf(f, "first_frame_ms %.1f\n", seconds_between(g_probe_start, g_probe_first_frame) * 1000.0);
-        fprintf(f, "fps %.1f\n", running > 0.0 ? (double)(g_probe_frames - 1) / running : 0.0);
-        fprintf(f, "cpu_ms_per_frame %.2f\n", cpu_seconds * 1000.0 / (double)g_probe_frames);
-    }
+    fputs(report, f);
     fclose(f);
 }

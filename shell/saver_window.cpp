@@ -10,6 +10,7 @@
 #include "saver_window.h"
 
 #include "frame_clock.h"
+#include "frame_step.h"
 #include "gl_window.h"
 #include "probe.h"
 #include "render.h"
@@ -18,6 +19,7 @@ uint8_t g_is_preview = 0;
 uint8_t g_is_configure = 0;
 int32_t g_mouse_moves = 0;
 void(WINAPI* g_frame_pause)(DWORD milliseconds) = Sleep;
+WNDPROC g_default_window_proc = DefWindowProcA;
 
 namespace {
 
@@ -80,22 +82,27 @@ void on_destroy()
     PostQuitMessage(0);
 }
 
-// One frame of the GL window: clock, drawing, pause, swap. The drawing is
-// flushed before the pause, so that GL renders it while the thread sleeps
-// rather than inside the swap after it.
-void paint_frame()
+// The platform's part of a GL window's frame: the performance counter (its
+// frequency read anew each frame, then the counter), the pause and the swap
+// of g_hdc.
+void read_performance_counter(void*, int64_t* counter, int64_t* frequency)
 {
-    LARGE_INTEGER frequency;
-    LARGE_INTEGER counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    advance_frame_clock(counter.QuadPart, frequency.QuadPart);
-    draw_scene();
-    glFlush();
-    probe_frame_drawn();
-    g_frame_pause(FRAME_PAUSE_MS);
-    SwapBuffers(g_hdc);
+    LARGE_INTEGER value;
+    QueryPerformanceFrequency(&value);
+    *frequency = value.QuadPart;
+    QueryPerformanceCounter(&value);
+    *counter = value.QuadPart;
 }
+
+void frame_drawn(void*) { probe_frame_drawn(); }
+
+void pause_frame(void*, int64_t microseconds) { g_frame_pause((DWORD)(microseconds / 1000)); }
+
+void swap_frame(void*) { SwapBuffers(g_hdc); }
+
+const FramePlatform GL_WINDOW_FRAME = {
+    read_performance_counter, frame_drawn, pause_frame, swap_frame, nullptr, (int64_t)FRAME_PAUSE_MS * 1000,
+};
 
 // The configure window's picture, loaded and released at every paint.
 void paint_picture(HWND window)
@@ -149,7 +156,7 @@ LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM w_param, LP
         if (g_is_configure) {
             paint_picture(window);
         } else {
-            paint_frame();
+            run_frame(&GL_WINDOW_FRAME);
         }
         return 0;
     case WM_CLOSE:
@@ -176,5 +183,5 @@ LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM w_param, LP
         if (!g_is_preview && g_mouse_moves > TOLERATED_MOUSE_MOVES) PostMessageA(window, WM_CLOSE, 0, 0);
         break;
     }
-    return DefWindowProcA(window, message, w_param, l_param);
+    return g_default_window_proc(window, message, w_param, l_param);
 }

@@ -15,6 +15,10 @@ const DWORD FRAME_PAUSE_MS = 10;
 // How a frame pauses: Sleep. A test build may put its own function here to
 // see the length the frame asks for.
 extern void(WINAPI* g_frame_pause)(DWORD milliseconds);
+// The default processing that every message not handled to the end goes
+// to: DefWindowProcA. A test build may put its own function here to see
+// which messages reach it.
+extern WNDPROC g_default_window_proc;
 
 // Tells the platform that no screen saver runs any more and restores the
 // arrow cursor, if the saver's window announced one and its destruction has

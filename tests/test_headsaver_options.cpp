@@ -110,6 +110,27 @@ TEST(HeadsaverOptions, BadWordsAreNamed)
     }
 }
 
+// --delay is in microseconds; the pause is seconds and nanoseconds.
+TEST(HeadsaverOptions, DelayBecomesThePauseAfterEachFrame)
+{
+    const struct {
+        int64_t delay_us;
+        bool pauses;
+        time_t seconds;
+        long nanoseconds;
+    } cases[] = {
+        {10000, true, 0, 10000000}, {1500000, true, 1, 500000000}, {1, true, 0, 1000}, {60000000, true, 60, 0},
+        {0, false, 7, 7},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.delay_us);
+        timespec pause = {7, 7};
+        EXPECT_EQ(delay_pause(c.delay_us, &pause), c.pauses);
+        EXPECT_EQ(pause.tv_sec, c.seconds);
+        EXPECT_EQ(pause.tv_nsec, c.nanoseconds);
+    }
+}
+
 // $XSCREENSAVER_WINDOW holds the id as XScreenSaver writes it (0x hex).
 TEST(HeadsaverOptions, WindowIdsAsXScreenSaverWritesThem)
 {

@@ -17,6 +17,7 @@
 
 #include "gl_window.h"
 #include "probe.h"
+#include "render.h"
 #include "saver_window.h"
 #include "view.h"
 
@@ -150,6 +151,7 @@ protected:
         if (window && IsWindow(window)) DestroyWindow(window);
         take_posted(nullptr, WM_QUIT);
         g_frame_pause = Sleep;
+        g_default_window_proc = DefWindowProcA;
         EXPECT_EQ(boxes_shown(), std::vector<std::string>{});
     }
     HWND window = nullptr;
@@ -228,11 +230,31 @@ TEST_F(SaverWindow, ConfigureWindowClosesOnItsButtonOverAHostToo)
     g_is_configure = 0;
 }
 
+// Stands in for the default processing: records the system commands that
+// reach it, and answers them with PASSED_ON without acting on them.
+const LRESULT PASSED_ON = 12345;
+std::vector<WPARAM> g_commands_passed_on;
+LRESULT CALLBACK record_system_command(HWND window, UINT message, WPARAM w_param, LPARAM l_param)
+{
+    if (message != WM_SYSCOMMAND) return DefWindowProcA(window, message, w_param, l_param);
+    g_commands_passed_on.push_back(w_param);
+    return PASSED_ON;
+}
+
 TEST_F(SaverWindow, CloseAndScreenSaveCommandsAreRefusedExactly)
 {
     window = make_window();
-    EXPECT_EQ(SendMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0), 0);
-    EXPECT_EQ(SendMessageA(window, WM_SYSCOMMAND, SC_SCREENSAVE, 0), 0);
+    // The platform's own processing ignores a screen-saver command too, so
+    // only the default processing's stand-in shows that the saver refuses
+    // it itself.
+    g_default_window_proc = record_system_command;
+    g_commands_passed_on.clear();
+    const WPARAM refused[] = {SC_CLOSE, SC_SCREENSAVE};
+    const WPARAM passed_on[] = {SC_CLOSE | 1, SC_SCREENSAVE + 1, SC_MINIMIZE};
+    for (WPARAM command : refused) EXPECT_EQ(SendMessageA(window, WM_SYSCOMMAND, command, 0), 0) << command;
+    for (WPARAM command : passed_on) EXPECT_EQ(SendMessageA(window, WM_SYSCOMMAND, command, 0), PASSED_ON) << command;
+    EXPECT_EQ(g_commands_passed_on, std::vector<WPARAM>(passed_on, passed_on + 3));
+    g_default_window_proc = DefWindowProcA;
     EXPECT_TRUE(IsWindow(window));
     // With a low bit set it is another command: the default handling
     // closes the window, through the saver's close handling.
@@ -314,6 +336,23 @@ TEST_F(SaverWindow, FailureToOpenIsToldExceptWhenThePreviewsHostIsGone)
         if (parent && IsWindow(parent)) DestroyWindow(parent);
         take_posted(nullptr, WM_QUIT);
     }
+}
+
+// The scene's display list lives in the GL window's context: closing the
+// window deletes it there, while that context is still current.
+TEST_F(SaverWindow, ClosingTheGlWindowDeletesTheSceneList)
+{
+    HWND parent = make_window();
+    ASSERT_TRUE(open_gl_window("Head", 64, 48, 32, false, parent));
+    Scene scene;
+    memset(&scene, 0, sizeof scene);
+    g_scene = &scene;
+    compile_scene_list();
+    ASSERT_NE(g_scene_list, 0u);
+    close_gl_window();
+    EXPECT_EQ(g_scene_list, 0u) << "the list outlived the GL window";
+    DestroyWindow(parent);
+    g_scene = nullptr;
 }
 
 // --- The built program ---
