@@ -33,7 +33,7 @@ TEST(LoadArguments, UnknownMethodIsNamedInTheText)
 
 TEST(LoadArguments, SceneRecordThatCannotBeAllocatedWritesNoText)
 {
-    std::vector<uint8_t> image = main_chunk([](ChunkWriter*) {});
+    std::vector<uint8_t> image = test_stream([](ChunkWriter*) {});
     fail_calloc_call(1);
     Loaded loaded = load_memory(image);
     EXPECT_EQ(loaded.scene, nullptr);
@@ -78,8 +78,8 @@ std::vector<SourceCase> source_cases()
     // The main chunk claims 4 bytes more than there are: after the last
     // complete child the next header read runs out.
     {
-        std::vector<uint8_t> image = main_chunk([](ChunkWriter* w) {
-            begin_chunk(w, 0x0002);
+        std::vector<uint8_t> image = test_stream([](ChunkWriter* w) {
+            begin_chunk(w, CHUNK_FILE_VERSION);
             put_u32(w, 3);
             end_chunk(w);
         });
@@ -92,8 +92,8 @@ std::vector<SourceCase> source_cases()
     // once, the file seek succeeds and the next header read fails.
     {
         ChunkWriter w;
-        put_chunk_header(&w, 0x4D4D, 40);
-        put_chunk_header(&w, 0x0002, 30);
+        put_chunk_header(&w, CHUNK_MAIN, 40);
+        put_chunk_header(&w, CHUNK_FILE_VERSION, 30);
         put_u32(&w, 3);
         cases.push_back({"child past the image", w.bytes, "Trying to set pointer past memory buffer.",
                          "Error reading file."});
@@ -102,8 +102,8 @@ std::vector<SourceCase> source_cases()
     // seek fails; the file seek succeeds and the walk is over.
     {
         ChunkWriter w;
-        put_chunk_header(&w, 0x4D4D, 17);
-        put_chunk_header(&w, 0x0002, 11);
+        put_chunk_header(&w, CHUNK_MAIN, 17);
+        put_chunk_header(&w, CHUNK_FILE_VERSION, 11);
         put_u32(&w, 3);
         cases.push_back({"child one byte past the image", w.bytes, "Trying to set pointer past memory buffer.",
                          nullptr});
@@ -111,8 +111,8 @@ std::vector<SourceCase> source_cases()
     // A seek beyond what a file position can hold on every platform.
     {
         ChunkWriter w;
-        put_chunk_header(&w, 0x4D4D, 0xF0000000u);
-        put_chunk_header(&w, 0x0002, 0x80000000u);
+        put_chunk_header(&w, CHUNK_MAIN, 0xF0000000u);
+        put_chunk_header(&w, CHUNK_FILE_VERSION, 0x80000000u);
         cases.push_back({"seek beyond 2 GiB", w.bytes, "Trying to set pointer past memory buffer.",
                          "Error moving file pointer."});
     }
@@ -140,8 +140,8 @@ TEST(ByteSources, SeekToExactlyTheImageEndSucceedsAndReadingThereFails)
 {
     // The one child ends exactly at the image's end: fine. With the main
     // chunk claiming one more byte, the walk then reads a header there.
-    std::vector<uint8_t> image = main_chunk([](ChunkWriter* w) {
-        begin_chunk(w, 0x0002);
+    std::vector<uint8_t> image = test_stream([](ChunkWriter* w) {
+        begin_chunk(w, CHUNK_FILE_VERSION);
         put_u32(w, 3);
         end_chunk(w);
     });
@@ -157,8 +157,8 @@ TEST(ByteSources, SeekToExactlyTheImageEndSucceedsAndReadingThereFails)
 
 TEST(ByteSources, BytesPastTheMainChunkAreNeverRead)
 {
-    std::vector<uint8_t> image = main_chunk([](ChunkWriter* w) {
-        begin_chunk(w, 0x3D3D);
+    std::vector<uint8_t> image = test_stream([](ChunkWriter* w) {
+        begin_chunk(w, CHUNK_EDITOR);
         put_mesh_object(w, "a", {{1, 2, 3}}, {});
         end_chunk(w);
     });
@@ -177,8 +177,8 @@ TEST(ByteSources, BytesPastTheMainChunkAreNeverRead)
 
 TEST(ByteSources, FileStreamIsParsedFromItsCurrentPosition)
 {
-    std::vector<uint8_t> image = main_chunk([](ChunkWriter* w) {
-        begin_chunk(w, 0x3D3D);
+    std::vector<uint8_t> image = test_stream([](ChunkWriter* w) {
+        begin_chunk(w, CHUNK_EDITOR);
         put_mesh_object(w, "first", {{1, 2, 3}, {4, 5, 6}}, {{0, 1, 0, 7}});
         end_chunk(w);
     });

@@ -22,13 +22,13 @@
 namespace {
 
 // The design's counts.
-const uint16_t kEmblemVertices = 1048;
-const uint16_t kEmblemFaces = 1934;
-const uint16_t kRimVertices = 960;
-const uint16_t kRimFaces = 1600;
-const char kMaterial[] = "WHITEMETAL";
-const char kEmblem[] = "ORDER_STAR";
-const char kRim[] = "REEDED_RIM";
+const uint16_t EMBLEM_VERTICES = 1048;
+const uint16_t EMBLEM_FACES = 1934;
+const uint16_t RIM_VERTICES = 960;
+const uint16_t RIM_FACES = 1600;
+const char MATERIAL_NAME[] = "WHITEMETAL";
+const char EMBLEM_NAME[] = "ORDER_STAR";
+const char RIM_NAME[] = "REEDED_RIM";
 
 std::string resource_path() { return std::string(SAVER_RESOURCES_DIR) + "/head.3ds"; }
 
@@ -48,13 +48,14 @@ struct ChunkEntry {
 long own_data_size(uint16_t id, const std::vector<uint8_t>& b, size_t body)
 {
     switch (id) {
-    case 0x4D4D: case 0x3D3D: case 0xAFFF: case 0xA010: case 0xA020: case 0xA030: case 0xA040:
-    case 0xA041: case 0xA050: case 0xA052: case 0xA053: case 0xA084: case 0x4100: case 0xB000:
-    case 0xB002:
+    case CHUNK_MAIN: case CHUNK_EDITOR: case CHUNK_MATERIAL: case CHUNK_TRIANGLE_MESH: case CHUNK_KEYFRAMER:
+    case CHUNK_OBJECT_NODE: case CHUNK_MATERIAL_AMBIENT: case CHUNK_MATERIAL_DIFFUSE: case CHUNK_MATERIAL_SPECULAR:
+    case CHUNK_MATERIAL_SHININESS: case CHUNK_MATERIAL_SHININESS_STRENGTH: case CHUNK_MATERIAL_TRANSPARENCY:
+    case CHUNK_MATERIAL_TRANSPARENCY_FALLOFF: case CHUNK_MATERIAL_REFLECTION_BLUR: case CHUNK_MATERIAL_SELF_ILLUMINATION:
         return 0;
-    case 0x4000:
+    case CHUNK_NAMED_OBJECT:
         return (long)strlen((const char*)&b[body]) + 1;
-    case 0x4120:
+    case CHUNK_FACE_LIST:
         return 2 + 8L * u16_at(b, body);
     default:
         return -1;
@@ -154,8 +155,8 @@ TEST(HeadModel, ChunksAreLaidOutAsDesigned)
     expected.push_back({"4D4D/3D3D/AFFF/A084/0030", 8});
     expected.push_back({"4D4D/3D3D/AFFF/A087", 10});
     expected.push_back({"4D4D/3D3D/0100", 10});
-    std::vector<std::pair<std::string, uint32_t>> emblem = mesh_lines("4D4D/3D3D/4000", kEmblemVertices, kEmblemFaces);
-    std::vector<std::pair<std::string, uint32_t>> rim = mesh_lines("4D4D/3D3D/4000", kRimVertices, kRimFaces);
+    std::vector<std::pair<std::string, uint32_t>> emblem = mesh_lines("4D4D/3D3D/4000", EMBLEM_VERTICES, EMBLEM_FACES);
+    std::vector<std::pair<std::string, uint32_t>> rim = mesh_lines("4D4D/3D3D/4000", RIM_VERTICES, RIM_FACES);
     expected.insert(expected.end(), emblem.begin(), emblem.end());
     expected.insert(expected.end(), rim.begin(), rim.end());
     uint32_t editor = 6 + 10 + 170 + 10 + emblem[0].second + rim[0].second;
@@ -198,7 +199,7 @@ TEST(HeadModel, SkippedChunksHoldTheDesignedValues)
     EXPECT_EQ(u32_at(b, body("4D4D/3D3D/3D3E")), 3u);
     EXPECT_EQ(float_at(b, body("4D4D/3D3D/0100")), 1.0f);
 
-    EXPECT_STREQ((const char*)&b[body("4D4D/3D3D/AFFF/A000")], kMaterial);
+    EXPECT_STREQ((const char*)&b[body("4D4D/3D3D/AFFF/A000")], MATERIAL_NAME);
     const struct {
         const char* path;
         uint8_t level;
@@ -220,15 +221,15 @@ TEST(HeadModel, SkippedChunksHoldTheDesignedValues)
     EXPECT_EQ(float_at(b, body("4D4D/3D3D/AFFF/A087")), 1.0f);
 
     // Names of 10 characters.
-    EXPECT_STREQ((const char*)&b[body("4D4D/3D3D/4000", 0)], kEmblem);
-    EXPECT_STREQ((const char*)&b[body("4D4D/3D3D/4000", 1)], kRim);
+    EXPECT_STREQ((const char*)&b[body("4D4D/3D3D/4000", 0)], EMBLEM_NAME);
+    EXPECT_STREQ((const char*)&b[body("4D4D/3D3D/4000", 1)], RIM_NAME);
 
     // Face flags: all three edges visible.
     for (int mesh = 0; mesh < 2; ++mesh) {
         size_t at = body("4D4D/3D3D/4000/4100/4120", mesh);
         uint16_t count = u16_at(b, at);
         int other_flags = 0;
-        for (uint16_t f = 0; f < count; ++f) other_flags += u16_at(b, at + 2 + 8 * f + 6) != 0x0007;
+        for (uint16_t f = 0; f < count; ++f) other_flags += u16_at(b, at + 2 + 8 * f + 6) != FACE_EDGES_VISIBLE;
         EXPECT_EQ(other_flags, 0) << "mesh " << mesh;
     }
 
@@ -265,14 +266,14 @@ TEST(HeadModel, LoadsAsTwoMeshesWithOneMaterial)
     ASSERT_NE(loaded.scene, nullptr) << loaded.error;
     const Scene& scene = *loaded.scene;
     ASSERT_EQ(scene.mesh_count, 2);
-    EXPECT_STREQ(scene.meshes[0].name, kEmblem);
-    EXPECT_STREQ(scene.meshes[1].name, kRim);
-    EXPECT_EQ(scene.meshes[0].vertex_count, kEmblemVertices);
-    EXPECT_EQ(scene.meshes[0].face_count, kEmblemFaces);
-    EXPECT_EQ(scene.meshes[1].vertex_count, kRimVertices);
-    EXPECT_EQ(scene.meshes[1].face_count, kRimFaces);
+    EXPECT_STREQ(scene.meshes[0].name, EMBLEM_NAME);
+    EXPECT_STREQ(scene.meshes[1].name, RIM_NAME);
+    EXPECT_EQ(scene.meshes[0].vertex_count, EMBLEM_VERTICES);
+    EXPECT_EQ(scene.meshes[0].face_count, EMBLEM_FACES);
+    EXPECT_EQ(scene.meshes[1].vertex_count, RIM_VERTICES);
+    EXPECT_EQ(scene.meshes[1].face_count, RIM_FACES);
     ASSERT_EQ(scene.material_count, 1);
-    EXPECT_STREQ(scene.materials[0].name, kMaterial);
+    EXPECT_STREQ(scene.materials[0].name, MATERIAL_NAME);
     EXPECT_EQ(scene.camera_count, 0);
     EXPECT_EQ(scene.light_count, 0);
     EXPECT_EQ(scene.first_frame, 0);
@@ -308,8 +309,8 @@ TEST(HeadModel, KeyframeNodesAreNeutralAndReachTheirMeshes)
         const Mesh& mesh = loaded.scene->meshes[i];
         SCOPED_TRACE(mesh.name);
         EXPECT_EQ(mesh.node_id, i);
-        EXPECT_EQ(mesh.parent_id, 0xFFFF);
-        EXPECT_EQ(mesh.node_flags, 0x4000);
+        EXPECT_EQ(mesh.parent_id, NO_PARENT);
+        EXPECT_EQ(mesh.node_flags, OBJECT_NODE_FLAGS);
         EXPECT_EQ(mesh.has_children, 0);
         EXPECT_EQ(mesh.pivot.x, 0.0f);
         EXPECT_EQ(mesh.pivot.y, 0.0f);
