@@ -26,9 +26,7 @@ TEST(ChunkWalk, UnhandledChunksAreSkippedWithTheirSubChunksAtEveryLevel)
         put_poison_chunk(w, CHUNK_MESH_VERSION);
         begin_chunk(w, CHUNK_MATERIAL);
         put_poison_chunk(w, CHUNK_MATERIAL_AMBIENT);
-        begin_chunk(w, CHUNK_MATERIAL_NAME);
-        put_string(w, "steel");
-        end_chunk(w);
+        put_string_chunk(w, CHUNK_MATERIAL_NAME, "steel");
         end_chunk(w);
         begin_named_object(w, "obj");
         put_poison_chunk(w, CHUNK_OBJECT_HIDDEN);

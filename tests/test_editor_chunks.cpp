@@ -241,7 +241,7 @@ TEST(EditorMesh, SmoothingGroupsFillFacesUpToTheChunkOrTheFaceCount)
 TEST(EditorMesh, SmoothingValueStartedBeforeTheChunkEndIsReadWhole)
 {
     // A body of 6 bytes: the second value starts inside the chunk and takes
-    // its last two bytes from the next chunk's header (id 0x4165).
+    // its last two bytes from the next chunk's header (its id).
     Loaded loaded = load_memory(one_mesh([](ChunkWriter* w) {
         put_vertex_list(w, TRIANGLE);
         begin_face_list(w, {{0, 1, 2, 0}, {0, 1, 2, 0}, {0, 1, 2, 0}});
@@ -257,7 +257,7 @@ TEST(EditorMesh, SmoothingValueStartedBeforeTheChunkEndIsReadWhole)
     ASSERT_NE(loaded.scene, nullptr) << loaded.error;
     const Mesh& m = loaded.scene->meshes[0];
     EXPECT_EQ(m.faces[0].smoothing, 0x11111111u);
-    EXPECT_EQ(m.faces[1].smoothing, 0x41652222u);
+    EXPECT_EQ(m.faces[1].smoothing, (uint32_t)CHUNK_MESH_COLOR << 16 | 0x2222u);
     EXPECT_EQ(m.faces[2].smoothing, 0u);
     EXPECT_EQ(m.color, 1);
 }
@@ -341,19 +341,11 @@ TEST(EditorObjects, LightsCamerasAndSharedNames)
         put_float(w, 1);
         put_float(w, 2);
         put_float(w, 3);
-        begin_chunk(w, CHUNK_COLOR_FLOAT);
-        put_float(w, 0.25f);
-        put_float(w, 0.5f);
-        put_float(w, 1);
-        end_chunk(w);
+        put_floats_chunk(w, CHUNK_COLOR_FLOAT, {0.25f, 0.5f, 1});
         end_chunk(w);
         end_chunk(w);
         // A light with only a 24-bit colour keeps (0, 0, 0).
-        begin_named_object(w, "dim");
-        begin_chunk(w, CHUNK_LIGHT);
-        put_float(w, 0);
-        put_float(w, 0);
-        put_float(w, 0);
+        begin_light_object(w, "dim", {0, 0, 0});
         begin_chunk(w, CHUNK_COLOR_24);
         put_u8(w, 255);
         put_u8(w, 255);

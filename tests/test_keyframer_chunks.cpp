@@ -7,6 +7,7 @@
 namespace {
 
 const std::initializer_list<Vec3> POINT = {{1, 2, 3}};
+const uint16_t UNKNOWN_ID = 0x1111;  // no walk handles it
 
 // A stream whose editor holds meshes `mesh_names`, then a keyframer section
 // written by `body`.
@@ -26,10 +27,7 @@ std::vector<uint8_t> with_keyframer(std::initializer_list<const char*> mesh_name
 TEST(KeyframerSegment, FramesAreStoredAsRead)
 {
     Loaded loaded = load_memory(with_keyframer({}, [](ChunkWriter* w) {
-        begin_chunk(w, CHUNK_KEYFRAMER_SEGMENT);
-        put_u32(w, 100);
-        put_u32(w, 0);
-        end_chunk(w);
+        put_segment(w, 100, 0);
     }));
     ASSERT_NE(loaded.scene, nullptr) << loaded.error;
     EXPECT_EQ(loaded.scene->first_frame, 100);
@@ -90,11 +88,7 @@ TEST(KeyframerTracks, RotationScaleMorphAndHideTracksOfAMeshNode)
         begin_chunk(w, CHUNK_OBJECT_NODE);
         put_node_id(w, 4);
         put_node_header(w, "m", OBJECT_NODE_FLAGS, 0x1234, 2);
-        begin_chunk(w, CHUNK_PIVOT);
-        put_float(w, 1);
-        put_float(w, 2);
-        put_float(w, 3);
-        end_chunk(w);
+        put_floats_chunk(w, CHUNK_PIVOT, {1, 2, 3});
         begin_track(w, CHUNK_ROTATION_TRACK, 8, 1);
         put_key_head(w, 10, 0x0002);
         put_float(w, 0.75f);  // continuity
@@ -184,9 +178,9 @@ TEST(KeyframerTracks, KeysRunningPastTheirChunkAreReadOnAndTheWalkResumes)
         put_node_header(w, "m", 0, 0, 0);
         begin_track(w, CHUNK_POSITION_TRACK, 0, 1);
         end_chunk(w);
-        // 18 bytes: a key (frame 0x1111 with 18 in its high half, spline
-        // flags 0, x, y, z), and a chunk 0x1111 of 18 bytes to the walk.
-        put_u16(w, 0x1111);
+        // 18 bytes: a key (frame UNKNOWN_ID with 18 in its high half, spline
+        // flags 0, x, y, z), and a chunk UNKNOWN_ID of 18 bytes to the walk.
+        put_u16(w, UNKNOWN_ID);
         put_u32(w, 18);
         for (float f : {5.0f, 6.0f, 7.0f}) put_float(w, f);
         begin_track(w, CHUNK_SCALE_TRACK, 0, 1);
@@ -198,11 +192,11 @@ TEST(KeyframerTracks, KeysRunningPastTheirChunkAreReadOnAndTheWalkResumes)
     ASSERT_NE(loaded.scene, nullptr) << loaded.error;
     const Mesh& m = loaded.scene->meshes[0];
     ASSERT_EQ(m.pos_key_count, 1);
-    EXPECT_EQ(m.pos_keys[0].frame, 0x1111);
+    EXPECT_EQ(m.pos_keys[0].frame, UNKNOWN_ID);
     EXPECT_EQ(m.pos_keys[0].spline_flags, 0);
     EXPECT_EQ(m.pos_keys[0].value.x, 5.0f);
     EXPECT_EQ(m.pos_keys[0].value.z, 7.0f);
-    // The scale track after the 0x1111 chunk was met in step.
+    // The scale track after the UNKNOWN_ID chunk was met in step.
     ASSERT_EQ(m.scale_key_count, 1);
     EXPECT_EQ(m.scale_keys[0].value.y, 8.0f);
 }
