@@ -43,9 +43,7 @@ static void put_cube(ChunkWriter* w, const char* name, float offset, bool with_m
 
     put_local_matrix(w, {1, 0, 0, 0, 1, 0, 0, 0, 1, offset, 0, 0});
 
-    begin_chunk(w, CHUNK_MESH_COLOR);
-    put_u8(w, 3);
-    end_chunk(w);
+    put_u8_chunk(w, CHUNK_MESH_COLOR, 3);
 
     begin_chunk(w, CHUNK_MESH_TEXTURE_INFO);
     put_u16(w, 1);

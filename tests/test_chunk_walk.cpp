@@ -76,9 +76,7 @@ TEST(ChunkWalk, HandlerThatReadsLessIsPutBackInStepBySeek)
         put_float(w, 3);
         put_u32(w, 0xFFFFFFFF);
         end_chunk(w);
-        begin_chunk(w, CHUNK_MESH_COLOR);
-        put_u8(w, 9);
-        end_chunk(w);
+        put_u8_chunk(w, CHUNK_MESH_COLOR, 9);
         end_chunk(w);
         end_chunk(w);
         begin_named_object(w, "cam");
@@ -108,9 +106,7 @@ TEST(ChunkWalk, ChildRunningPastItsParentEndsOnlyTheParentsWalk)
         begin_chunk(w, CHUNK_TRIANGLE_MESH);
         put_vertex_list(w, {{1, 1, 1}});
         size_t color_at = w->bytes.size();
-        begin_chunk(w, CHUNK_MESH_COLOR);
-        put_u8(w, 5);
-        end_chunk(w);
+        put_u8_chunk(w, CHUNK_MESH_COLOR, 5);
         patch_u32(w, color_at + 2, 47);
         end_chunk(w);
         end_chunk(w);

@@ -200,9 +200,7 @@ TEST(EditorMesh, FaceMaterialGroupWithoutFacesIsIgnored)
                 end_chunk(w);
             }
             put_material_group(w, "A", {0, 3, 65535});
-            begin_chunk(w, CHUNK_MESH_COLOR);
-            put_u8(w, 4);
-            end_chunk(w);
+            put_u8_chunk(w, CHUNK_MESH_COLOR, 4);
             end_chunk(w);
             end_chunk(w);
         }));
@@ -222,9 +220,7 @@ TEST(EditorMesh, SmoothingGroupsFillFacesUpToTheChunkOrTheFaceCount)
             for (int i = 0; i < values; ++i) put_u32(w, 0x80000001u << i);
             end_chunk(w);
             end_chunk(w);
-            begin_chunk(w, CHUNK_MESH_COLOR);
-            put_u8(w, 7);
-            end_chunk(w);
+            put_u8_chunk(w, CHUNK_MESH_COLOR, 7);
         });
     };
     Loaded shorter = load_memory(with_smoothing(2));
@@ -250,9 +246,7 @@ TEST(EditorMesh, SmoothingValueStartedBeforeTheChunkEndIsReadWhole)
         put_u16(w, 0x2222);
         end_chunk(w);
         end_chunk(w);
-        begin_chunk(w, CHUNK_MESH_COLOR);
-        put_u8(w, 1);
-        end_chunk(w);
+        put_u8_chunk(w, CHUNK_MESH_COLOR, 1);
     }));
     ASSERT_NE(loaded.scene, nullptr) << loaded.error;
     const Mesh& m = loaded.scene->meshes[0];
@@ -269,14 +263,9 @@ TEST(EditorMesh, FaceListSubChunksAreMetByTheMeshWalk)
     Loaded loaded = load_memory(one_mesh([](ChunkWriter* w) {
         put_vertex_list(w, TRIANGLE);
         begin_face_list(w, {{0, 1, 2, 0}, {2, 1, 0, 0}});
-        begin_chunk(w, CHUNK_SMOOTHING_GROUPS);
-        put_u32(w, 11);
-        put_u32(w, 22);
+        put_smoothing_groups(w, {11, 22});
         end_chunk(w);
-        end_chunk(w);
-        begin_chunk(w, CHUNK_MESH_COLOR);
-        put_u8(w, 3);
-        end_chunk(w);
+        put_u8_chunk(w, CHUNK_MESH_COLOR, 3);
     }));
     ASSERT_NE(loaded.scene, nullptr) << loaded.error;
     EXPECT_EQ(loaded.scene->meshes[0].faces[1].smoothing, 22u);
@@ -315,9 +304,7 @@ TEST(EditorMesh, LocalFrameAndTextureInfo)
         put_float(w, -3);
         for (int i = 0; i < 76; ++i) put_u8(w, 0xEE);
         end_chunk(w);
-        begin_chunk(w, CHUNK_MESH_COLOR);
-        put_u8(w, 200);
-        end_chunk(w);
+        put_u8_chunk(w, CHUNK_MESH_COLOR, 200);
     }));
     ASSERT_NE(loaded.scene, nullptr) << loaded.error;
     const Mesh& m = loaded.scene->meshes[0];

@@ -183,10 +183,7 @@ TEST(KeyframerTracks, KeysRunningPastTheirChunkAreReadOnAndTheWalkResumes)
         put_u16(w, UNKNOWN_ID);
         put_u32(w, 18);
         for (float f : {5.0f, 6.0f, 7.0f}) put_float(w, f);
-        begin_track(w, CHUNK_SCALE_TRACK, 0, 1);
-        put_key_head(w, 2, 0);
-        for (float f : {8.0f, 8.0f, 8.0f}) put_float(w, f);
-        end_chunk(w);
+        put_one_key_track(w, CHUNK_SCALE_TRACK, 2, {8.0f, 8.0f, 8.0f});
         end_chunk(w);
     }));
     ASSERT_NE(loaded.scene, nullptr) << loaded.error;

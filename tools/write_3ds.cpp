@@ -3,6 +3,13 @@
 
 // --- Chunks of one value ---
 
+void put_u8_chunk(ChunkWriter* w, uint16_t id, uint8_t value)
+{
+    begin_chunk(w, id);
+    put_u8(w, value);
+    end_chunk(w);
+}
+
 void put_u16_chunk(ChunkWriter* w, uint16_t id, uint16_t value)
 {
     begin_chunk(w, id);

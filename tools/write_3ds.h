@@ -39,6 +39,7 @@ std::vector<uint8_t> main_chunk(Body body)
 
 // --- Chunks of one value ---
 
+void put_u8_chunk(ChunkWriter* w, uint16_t id, uint8_t value);
 void put_u16_chunk(ChunkWriter* w, uint16_t id, uint16_t value);
 void put_u32_chunk(ChunkWriter* w, uint16_t id, uint32_t value);
 void put_floats_chunk(ChunkWriter* w, uint16_t id, const std::vector<float>& values);
