@@ -133,10 +133,7 @@ TEST(EditorMesh, MapCoordinateCountMustMatchTheVertexCount)
     auto with_map = [](bool vertices_first, uint16_t map_count) {
         return one_mesh([=](ChunkWriter* w) {
             if (vertices_first) put_vertex_list(w, TRIANGLE);
-            begin_chunk(w, CHUNK_MAP_COORDS);
-            put_u16(w, map_count);
-            for (int i = 0; i < 2 * map_count; ++i) put_float(w, 0.5f);
-            end_chunk(w);
+            put_map_coords(w, std::vector<float>(2 * map_count, 0.5f));
             if (!vertices_first) put_vertex_list(w, TRIANGLE);
         });
     };
@@ -294,10 +291,7 @@ TEST(EditorMesh, SecondListsReplaceTheFirst)
 TEST(EditorMesh, LocalFrameAndTextureInfo)
 {
     Loaded loaded = load_memory(one_mesh([](ChunkWriter* w) {
-        begin_chunk(w, CHUNK_LOCAL_MATRIX);
-        const float frame[12] = {0, 1, 0, -1, 0, 0, 0, 0, 2, 10, 20, 30};
-        put_floats(w, frame, 12);
-        end_chunk(w);
+        put_local_matrix(w, {0, 1, 0, -1, 0, 0, 0, 0, 2, 10, 20, 30});
         begin_chunk(w, CHUNK_MESH_TEXTURE_INFO);
         put_u16(w, 1);
         put_float(w, 2.5f);

@@ -222,10 +222,7 @@ TEST(PostLoad, LoadRunsMatricesAndParentFlags)
         for (const char* name : {"parent", "child"}) {
             begin_named_object(w, name);
             begin_chunk(w, CHUNK_TRIANGLE_MESH);
-            begin_chunk(w, CHUNK_LOCAL_MATRIX);
-            const float frame[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0.5f, 0.5f, 0.5f};
-            put_floats(w, frame, 12);
-            end_chunk(w);
+            put_local_matrix(w, {1, 0, 0, 0, 1, 0, 0, 0, 1, 0.5f, 0.5f, 0.5f});
             end_chunk(w);
             end_chunk(w);
         }
@@ -234,9 +231,7 @@ TEST(PostLoad, LoadRunsMatricesAndParentFlags)
         begin_chunk(w, CHUNK_OBJECT_NODE);
         put_node_id(w, 0);
         put_node_header(w, "parent", 0, 0, NO_PARENT);
-        begin_chunk(w, CHUNK_PIVOT);
-        for (float v : {1.0f, 2.0f, 3.0f}) put_float(w, v);
-        end_chunk(w);
+        put_floats_chunk(w, CHUNK_PIVOT, {1.0f, 2.0f, 3.0f});
         end_chunk(w);
         begin_chunk(w, CHUNK_OBJECT_NODE);
         put_node_id(w, 1);
