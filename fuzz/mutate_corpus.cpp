@@ -40,6 +40,7 @@
 #include <utility>
 #include <vector>
 
+#include "chunk_ids.h"
 #include "fuzz_seeds.h"
 #include "load_check.h"
 
@@ -128,25 +129,25 @@ static size_t string_end(const std::vector<uint8_t>& b, size_t at, size_t end)
 static int64_t children_offset(const std::vector<uint8_t>& b, uint16_t id, size_t body, size_t end)
 {
     switch (id) {
-    case 0x4D4D:
-    case 0x3D3D:
-    case 0x4100:
-    case 0xAFFF:
-    case 0xB000:
-    case 0xB002:
-    case 0xB003:
-    case 0xB004:
-    case 0xB005:
-    case 0xB006:
-    case 0xB007:
+    case CHUNK_MAIN:
+    case CHUNK_EDITOR:
+    case CHUNK_TRIANGLE_MESH:
+    case CHUNK_MATERIAL:
+    case CHUNK_KEYFRAMER:
+    case CHUNK_OBJECT_NODE:
+    case CHUNK_CAMERA_NODE:
+    case CHUNK_TARGET_NODE:
+    case CHUNK_LIGHT_NODE:
+    case CHUNK_LIGHT_TARGET_NODE:
+    case CHUNK_SPOTLIGHT_NODE:
         return 0;
-    case 0x4000: {
+    case CHUNK_NAMED_OBJECT: {
         size_t nul = string_end(b, body, end);
         return nul < end ? (int64_t)(nul + 1 - body) : -1;
     }
-    case 0x4600:
+    case CHUNK_LIGHT:
         return 12;
-    case 0x4120:
+    case CHUNK_FACE_LIST:
         return body + 2 <= end ? 2 + 8 * (int64_t)get_u16(b, body) : -1;
     }
     return -1;
@@ -157,24 +158,24 @@ static uint32_t count_offset(const std::vector<uint8_t>& b, uint16_t id, size_t 
 {
     size_t at = SIZE_MAX;
     switch (id) {
-    case 0x4110:
-    case 0x4120:
-    case 0x4140:
+    case CHUNK_VERTEX_LIST:
+    case CHUNK_FACE_LIST:
+    case CHUNK_MAP_COORDS:
         at = body;
         break;
-    case 0x4130:
+    case CHUNK_FACE_MATERIAL_GROUP:
         at = string_end(b, body, end) + 1;
         break;
-    case 0xB020:
-    case 0xB021:
-    case 0xB022:
-    case 0xB023:
-    case 0xB024:
-    case 0xB025:
-    case 0xB026:
-    case 0xB027:
-    case 0xB028:
-    case 0xB029:
+    case CHUNK_POSITION_TRACK:
+    case CHUNK_ROTATION_TRACK:
+    case CHUNK_SCALE_TRACK:
+    case CHUNK_FOV_TRACK:
+    case CHUNK_ROLL_TRACK:
+    case CHUNK_COLOR_TRACK:
+    case CHUNK_MORPH_TRACK:
+    case CHUNK_HOTSPOT_TRACK:
+    case CHUNK_FALLOFF_TRACK:
+    case CHUNK_HIDE_TRACK:
         at = body + 10;
         break;
     }
@@ -236,31 +237,35 @@ enum MutationKind {
     MUTATION_KIND_COUNT
 };
 
-static const char* const g_kind_names[MUTATION_KIND_COUNT] = {
+static const char* const KIND_NAMES[MUTATION_KIND_COUNT] = {
     "flip bits",          "set bytes",   "truncate",    "insert bytes", "delete bytes",
     "length 0..5",        "length 6",    "length huge", "length past parent/image", "length nudge",
     "record count",       "chunk id",    "repeat chunk", "delete chunk", "cut inside chunk",
 };
 
 // Relative frequencies: chunk-aware mutations take about three quarters.
-static const uint32_t g_kind_weights[MUTATION_KIND_COUNT] = {6, 6, 3, 4, 4, 8, 4, 8, 8, 6, 10, 5, 8, 5, 6};
+static const uint32_t KIND_WEIGHTS[MUTATION_KIND_COUNT] = {6, 6, 3, 4, 4, 8, 4, 8, 8, 6, 10, 5, 8, 5, 6};
 
 static MutationKind pick_kind(Rng* rng)
 {
     uint32_t total = 0;
-    for (uint32_t w : g_kind_weights) total += w;
+    for (uint32_t w : KIND_WEIGHTS) total += w;
     uint32_t r = below(rng, total);
     for (int k = 0; k < MUTATION_KIND_COUNT; ++k) {
-        if (r < g_kind_weights[k]) return (MutationKind)k;
-        r -= g_kind_weights[k];
+        if (r < KIND_WEIGHTS[k]) return (MutationKind)k;
+        r -= KIND_WEIGHTS[k];
     }
     return FLIP_BITS;
 }
 
-static const uint16_t g_known_ids[] = {
-    0x4D4D, 0x3D3D, 0x4000, 0x4100, 0x4110, 0x4120, 0x4130, 0x4140, 0x4150, 0x4160, 0x4165, 0x4170, 0x4600,
-    0x0010, 0x4700, 0xAFFF, 0xA000, 0xB000, 0xB002, 0xB003, 0xB004, 0xB005, 0xB008, 0xB010, 0xB013, 0xB020,
-    0xB021, 0xB022, 0xB023, 0xB024, 0xB026, 0xB029, 0xB030, 0x0002, 0x3D3E, 0x0000, 0xFFFF,
+static const uint16_t KNOWN_IDS[] = {
+    CHUNK_MAIN, CHUNK_EDITOR, CHUNK_NAMED_OBJECT, CHUNK_TRIANGLE_MESH, CHUNK_VERTEX_LIST, CHUNK_FACE_LIST,
+    CHUNK_FACE_MATERIAL_GROUP, CHUNK_MAP_COORDS, CHUNK_SMOOTHING_GROUPS, CHUNK_LOCAL_MATRIX, CHUNK_MESH_COLOR,
+    CHUNK_MESH_TEXTURE_INFO, CHUNK_LIGHT, CHUNK_COLOR_FLOAT, CHUNK_CAMERA, CHUNK_MATERIAL, CHUNK_MATERIAL_NAME,
+    CHUNK_KEYFRAMER, CHUNK_OBJECT_NODE, CHUNK_CAMERA_NODE, CHUNK_TARGET_NODE, CHUNK_LIGHT_NODE,
+    CHUNK_KEYFRAMER_SEGMENT, CHUNK_NODE_HEADER, CHUNK_PIVOT, CHUNK_POSITION_TRACK, CHUNK_ROTATION_TRACK,
+    CHUNK_SCALE_TRACK, CHUNK_FOV_TRACK, CHUNK_ROLL_TRACK, CHUNK_MORPH_TRACK, CHUNK_HIDE_TRACK, CHUNK_NODE_ID,
+    CHUNK_FILE_VERSION, CHUNK_MESH_VERSION, 0, UINT16_MAX,  // and the two extremes
 };
 
 static uint8_t interesting_byte(Rng* rng)
@@ -374,7 +379,7 @@ static MutationKind mutate(Rng* rng, MutationKind kind, std::vector<uint8_t>* b)
         break;
     }
     case CHUNK_ID:
-        set_u16(b, c.start, g_known_ids[below(rng, sizeof g_known_ids / sizeof g_known_ids[0])]);
+        set_u16(b, c.start, KNOWN_IDS[below(rng, sizeof KNOWN_IDS / sizeof KNOWN_IDS[0])]);
         break;
     case REPEAT_CHUNK: {
         uint64_t end = std::min<uint64_t>((uint64_t)c.start + c.length, size);
@@ -686,7 +691,7 @@ int main(int argc, char** argv)
 
     printf("\nmutation kinds (copies using it / of those loaded):\n");
     for (int k = 0; k < MUTATION_KIND_COUNT; ++k)
-        printf("  %-26s %7u %7u\n", g_kind_names[k], tally.kind_used[k], tally.kind_loaded[k]);
+        printf("  %-26s %7u %7u\n", KIND_NAMES[k], tally.kind_used[k], tally.kind_loaded[k]);
 
     std::vector<std::pair<std::string, uint32_t>> texts(tally.texts.begin(), tally.texts.end());
     std::stable_sort(texts.begin(), texts.end(), [](const auto& a, const auto& b) { return a.second > b.second; });

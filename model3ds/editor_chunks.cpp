@@ -1,4 +1,4 @@
-// editor_chunks.cpp - the editor section of a 3DS stream (chunk 0x3D3D):
+// editor_chunks.cpp - the editor section of a 3DS stream (CHUNK_EDITOR):
 // named objects carrying triangle meshes, lights or cameras, and material
 // entries, each read into a new record of the scene under construction.
 #include <stdlib.h>
@@ -126,19 +126,19 @@ static void read_triangle_mesh(uint32_t end, const char* name)
     walk_begin(&walk, end);
     while (walk_next(&walk)) {
         switch (walk.id) {
-        case 0x4110: read_vertex_list(mesh); break;
-        case 0x4120:
+        case CHUNK_VERTEX_LIST: read_vertex_list(mesh); break;
+        case CHUNK_FACE_LIST:
             // The face list's sub-chunks follow its faces and are met by
             // this same walk.
             read_face_list(mesh);
             walk_continue_here(&walk);
             continue;
-        case 0x4130: read_face_material(mesh); break;
-        case 0x4140: read_map_coords(mesh); break;
-        case 0x4150: read_smoothing_groups(walk.child_end, mesh); break;
-        case 0x4160: read_local_matrix(mesh); break;
-        case 0x4165: mesh->color = read_u8(); break;
-        case 0x4170: read_mesh_texture_info(mesh); break;
+        case CHUNK_FACE_MATERIAL_GROUP: read_face_material(mesh); break;
+        case CHUNK_MAP_COORDS: read_map_coords(mesh); break;
+        case CHUNK_SMOOTHING_GROUPS: read_smoothing_groups(walk.child_end, mesh); break;
+        case CHUNK_LOCAL_MATRIX: read_local_matrix(mesh); break;
+        case CHUNK_MESH_COLOR: mesh->color = read_u8(); break;
+        case CHUNK_MESH_TEXTURE_INFO: read_mesh_texture_info(mesh); break;
         }
         walk_skip(&walk);
     }
@@ -157,7 +157,7 @@ static void read_light(uint32_t end, const char* name)
     ChunkWalk walk;
     walk_begin(&walk, end);
     while (walk_next(&walk)) {
-        if (walk.id == 0x0010) read_color_f(light);
+        if (walk.id == CHUNK_COLOR_FLOAT) read_color_f(light);
         walk_skip(&walk);
     }
 }
@@ -183,9 +183,9 @@ static void read_named_object(uint32_t end)
     walk_begin(&walk, end);
     while (walk_next(&walk)) {
         switch (walk.id) {
-        case 0x4100: read_triangle_mesh(walk.child_end, name); break;
-        case 0x4600: read_light(walk.child_end, name); break;
-        case 0x4700: read_camera(name); break;
+        case CHUNK_TRIANGLE_MESH: read_triangle_mesh(walk.child_end, name); break;
+        case CHUNK_LIGHT: read_light(walk.child_end, name); break;
+        case CHUNK_CAMERA: read_camera(name); break;
         }
         walk_skip(&walk);
     }
@@ -197,7 +197,7 @@ static void read_material(uint32_t end)
     ChunkWalk walk;
     walk_begin(&walk, end);
     while (walk_next(&walk)) {
-        if (walk.id == 0xA000) read_string(material->name, sizeof material->name);
+        if (walk.id == CHUNK_MATERIAL_NAME) read_string(material->name, sizeof material->name);
         walk_skip(&walk);
     }
 }
@@ -208,8 +208,8 @@ void read_editor_chunk(uint32_t end)
     walk_begin(&walk, end);
     while (walk_next(&walk)) {
         switch (walk.id) {
-        case 0x4000: read_named_object(walk.child_end); break;
-        case 0xAFFF: read_material(walk.child_end); break;
+        case CHUNK_NAMED_OBJECT: read_named_object(walk.child_end); break;
+        case CHUNK_MATERIAL: read_material(walk.child_end); break;
         }
         walk_skip(&walk);
     }

@@ -1,5 +1,5 @@
 // keyframer_chunks.cpp - the keyframer section of a 3DS stream (chunk
-// 0xB000): the animation segment, and the node chunks whose node ids,
+// CHUNK_KEYFRAMER): the animation segment, and the node chunks whose node ids,
 // parent ids, pivots and keyframe tracks are written into the mesh, camera
 // or light that the editor section created under the node's name.
 #include <stdlib.h>
@@ -229,32 +229,32 @@ static void apply_node_header(NodeKind kind, int index, const NodeHeader& header
 static void read_mesh_node_child(uint16_t id, Mesh* m)
 {
     switch (id) {
-    case 0xB013: read_pivot(m); break;
-    case 0xB020: read_vector_track(&m->pos_keys, &m->pos_key_count, &m->pos_track_flags); break;
-    case 0xB021: read_rotation_track(&m->rot_keys, &m->rot_key_count, &m->rot_track_flags); break;
-    case 0xB022: read_vector_track(&m->scale_keys, &m->scale_key_count, &m->scale_track_flags); break;
-    case 0xB026: read_morph_track(&m->morph_keys, &m->morph_key_count, &m->morph_track_flags); break;
-    case 0xB029: read_hide_track(&m->hide_keys, &m->hide_key_count, &m->hide_track_flags); break;
+    case CHUNK_PIVOT: read_pivot(m); break;
+    case CHUNK_POSITION_TRACK: read_vector_track(&m->pos_keys, &m->pos_key_count, &m->pos_track_flags); break;
+    case CHUNK_ROTATION_TRACK: read_rotation_track(&m->rot_keys, &m->rot_key_count, &m->rot_track_flags); break;
+    case CHUNK_SCALE_TRACK: read_vector_track(&m->scale_keys, &m->scale_key_count, &m->scale_track_flags); break;
+    case CHUNK_MORPH_TRACK: read_morph_track(&m->morph_keys, &m->morph_key_count, &m->morph_track_flags); break;
+    case CHUNK_HIDE_TRACK: read_hide_track(&m->hide_keys, &m->hide_key_count, &m->hide_track_flags); break;
     }
 }
 
 static void read_camera_node_child(uint16_t id, Camera* c)
 {
     switch (id) {
-    case 0xB020: read_vector_track(&c->pos_keys, &c->pos_key_count, &c->pos_track_flags); break;
-    case 0xB023: read_scalar_track(&c->fov_keys, &c->fov_key_count, &c->fov_track_flags); break;
-    case 0xB024: read_scalar_track(&c->roll_keys, &c->roll_key_count, &c->roll_track_flags); break;
+    case CHUNK_POSITION_TRACK: read_vector_track(&c->pos_keys, &c->pos_key_count, &c->pos_track_flags); break;
+    case CHUNK_FOV_TRACK: read_scalar_track(&c->fov_keys, &c->fov_key_count, &c->fov_track_flags); break;
+    case CHUNK_ROLL_TRACK: read_scalar_track(&c->roll_keys, &c->roll_key_count, &c->roll_track_flags); break;
     }
 }
 
 static void read_target_node_child(uint16_t id, Camera* c)
 {
-    if (id == 0xB020) read_vector_track(&c->target_keys, &c->target_key_count, &c->target_track_flags);
+    if (id == CHUNK_POSITION_TRACK) read_vector_track(&c->target_keys, &c->target_key_count, &c->target_track_flags);
 }
 
 static void read_light_node_child(uint16_t id, Light* l)
 {
-    if (id == 0xB020) read_vector_track(&l->pos_keys, &l->pos_key_count, &l->pos_track_flags);
+    if (id == CHUNK_POSITION_TRACK) read_vector_track(&l->pos_keys, &l->pos_key_count, &l->pos_track_flags);
 }
 
 // One node chunk. The node's object is the first record of its list until a
@@ -275,9 +275,9 @@ static void read_node(uint32_t end, NodeKind kind)
             walk_skip(&walk);
             continue;
         }
-        if (walk.id == 0xB030) {
+        if (walk.id == CHUNK_NODE_ID) {
             node_id = read_node_id();
-        } else if (walk.id == 0xB010) {
+        } else if (walk.id == CHUNK_NODE_HEADER) {
             NodeHeader header = read_node_header();
             int found = find_node_record(kind, header.name);
             if (found >= 0) object = found;
@@ -305,11 +305,11 @@ void read_keyframer(uint32_t end)
     walk_begin(&walk, end);
     while (walk_next(&walk)) {
         switch (walk.id) {
-        case 0xB002: read_mesh_node(walk.child_end); break;
-        case 0xB003: read_camera_node(walk.child_end); break;
-        case 0xB004: read_target_node(walk.child_end); break;
-        case 0xB005: read_light_node(walk.child_end); break;
-        case 0xB008: read_kf_segment(); break;
+        case CHUNK_OBJECT_NODE: read_mesh_node(walk.child_end); break;
+        case CHUNK_CAMERA_NODE: read_camera_node(walk.child_end); break;
+        case CHUNK_TARGET_NODE: read_target_node(walk.child_end); break;
+        case CHUNK_LIGHT_NODE: read_light_node(walk.child_end); break;
+        case CHUNK_KEYFRAMER_SEGMENT: read_kf_segment(); break;
         }
         walk_skip(&walk);
     }

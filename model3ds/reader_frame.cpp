@@ -194,8 +194,8 @@ static void read_main_chunk(uint32_t end)
     walk_begin(&walk, end);
     while (walk_next(&walk)) {
         switch (walk.id) {
-        case 0x3D3D: read_editor_chunk(walk.child_end); break;
-        case 0xB000: read_keyframer(walk.child_end); break;
+        case CHUNK_EDITOR: read_editor_chunk(walk.child_end); break;
+        case CHUNK_KEYFRAMER: read_keyframer(walk.child_end); break;
         }
         walk_skip(&walk);
     }
@@ -208,7 +208,7 @@ static void parse_scene()
     uint32_t start = g_tell();
     uint8_t header[6];
     g_read(header, 6);
-    if (le_u16(header) != 0x4D4D) fail("This is not 3ds data.");
+    if (le_u16(header) != CHUNK_MAIN) fail("This is not 3ds data.");
     read_main_chunk(chunk_end(start, le_u32(header + 2)));
 
     Scene* scene = g_loading_scene;

@@ -14,6 +14,7 @@
 #include <stdint.h>
 #include <stdio.h>
 
+#include "chunk_ids.h"
 #include "scene.h"
 
 // Reader state, set afresh by each load.

@@ -15,6 +15,7 @@ tool=$1
 corpus=$2
 case $tool in /*) ;; *) tool=$PWD/$tool ;; esac
 case $corpus in /*) ;; *) corpus=$PWD/$corpus ;; esac
+sources=$(cd "$(dirname "$0")/.." && pwd)
 
 g_failures=0
 fail() {
@@ -59,8 +60,13 @@ $(cat diff.txt)"
 
 # --- Scenes built here ---
 
-python3 - <<'EOF' || { echo "FAIL: could not write the test scenes"; exit 1; }
-import struct
+WRITER_HEADERS=$sources/model3ds/chunk_ids.h:$sources/tools/write_3ds.h python3 - <<'EOF' || { echo "FAIL: could not write the test scenes"; exit 1; }
+import os, re, struct
+
+# The chunk ids and the values the writers name, from the project's headers.
+for header in os.environ["WRITER_HEADERS"].split(":"):
+    for name, value in re.findall(r"const uint16_t (\w+) = (\w+);", open(header).read()):
+        globals()[name] = int(value, 0)
 
 def chunk(cid, *parts):
     body = b"".join(parts)
@@ -79,10 +85,10 @@ def track(cid, keys):
                  b"".join(struct.pack("<IH", frame, 0) + body for frame, body in keys))
 
 def node_header(name, flags, parent):
-    return chunk(0xB010, name + b"\0", u16(flags, 0, parent))
+    return chunk(CHUNK_NODE_HEADER, name + b"\0", u16(flags, 0, parent))
 
 def named(name, *parts):
-    return chunk(0x4000, name + b"\0", *parts)
+    return chunk(CHUNK_NAMED_OBJECT, name + b"\0", *parts)
 
 inf = float("inf")
 nan = float("nan")
@@ -94,55 +100,55 @@ nan = float("nan")
 # mesh track.
 odd = b'M"\\\xe9\x01x'
 mesh_name = b"Tri\x80"
-scene_one = chunk(0x4D4D,
-    chunk(0x3D3D,
-        chunk(0xAFFF, chunk(0xA000, b"Wood\0")),
-        chunk(0xAFFF, chunk(0xA000, odd + b"\0")),
-        chunk(0xAFFF, chunk(0xA000, b"Unused\0")),
+scene_one = chunk(CHUNK_MAIN,
+    chunk(CHUNK_EDITOR,
+        chunk(CHUNK_MATERIAL, chunk(CHUNK_MATERIAL_NAME, b"Wood\0")),
+        chunk(CHUNK_MATERIAL, chunk(CHUNK_MATERIAL_NAME, odd + b"\0")),
+        chunk(CHUNK_MATERIAL, chunk(CHUNK_MATERIAL_NAME, b"Unused\0")),
         named(mesh_name,
-            chunk(0x4100,
-                chunk(0x4110, u16(4), floats(1, -2, 3, -4.5, 5, -6, 7, 8.25, -9, 0, 0, 100)),
-                chunk(0x4120, u16(3), u16(0, 1, 2, 0, 1, 2, 3, 0, 2, 3, 0, 0),
-                      chunk(0x4130, odd + b"\0", u16(1, 2)),
-                      chunk(0x4130, b"Wood\0", u16(1, 0))))),
-        named(b"Cam", chunk(0x4700, floats(10, 20, 30, -1, -2, -3, 0, inf))),
-        named(b"Lamp\t", chunk(0x4600, floats(0.5, -0.25, 2), chunk(0x0010, floats(0.5, nan, 1))))),
-    chunk(0xB000,
-        chunk(0xB008, struct.pack("<ii", 5, 250)),
-        chunk(0xB002,
-            chunk(0xB030, u16(7)),
-            node_header(mesh_name, 0x4000, 0xFFFF),
-            chunk(0xB013, floats(0, 0, 0)),
-            track(0xB020, [(0, floats(0, 0, 0)), (10, floats(1, 1, 1))]),
-            track(0xB021, [(0, floats(0, 0, 0, 1))]),
-            track(0xB022, [(0, floats(1, 1, 1)), (5, floats(2, 2, 2)), (9, floats(3, 3, 3))]),
-            track(0xB026, [(0, b"Other\0")]),
-            track(0xB029, [(1, b""), (2, b""), (3, b""), (4, b"")])),
-        chunk(0xB005,
-            chunk(0xB030, u16(1)),
+            chunk(CHUNK_TRIANGLE_MESH,
+                chunk(CHUNK_VERTEX_LIST, u16(4), floats(1, -2, 3, -4.5, 5, -6, 7, 8.25, -9, 0, 0, 100)),
+                chunk(CHUNK_FACE_LIST, u16(3), u16(0, 1, 2, 0, 1, 2, 3, 0, 2, 3, 0, 0),
+                      chunk(CHUNK_FACE_MATERIAL_GROUP, odd + b"\0", u16(1, 2)),
+                      chunk(CHUNK_FACE_MATERIAL_GROUP, b"Wood\0", u16(1, 0))))),
+        named(b"Cam", chunk(CHUNK_CAMERA, floats(10, 20, 30, -1, -2, -3, 0, inf))),
+        named(b"Lamp\t", chunk(CHUNK_LIGHT, floats(0.5, -0.25, 2), chunk(CHUNK_COLOR_FLOAT, floats(0.5, nan, 1))))),
+    chunk(CHUNK_KEYFRAMER,
+        chunk(CHUNK_KEYFRAMER_SEGMENT, struct.pack("<ii", 5, 250)),
+        chunk(CHUNK_OBJECT_NODE,
+            chunk(CHUNK_NODE_ID, u16(7)),
+            node_header(mesh_name, OBJECT_NODE_FLAGS, NO_PARENT),
+            chunk(CHUNK_PIVOT, floats(0, 0, 0)),
+            track(CHUNK_POSITION_TRACK, [(0, floats(0, 0, 0)), (10, floats(1, 1, 1))]),
+            track(CHUNK_ROTATION_TRACK, [(0, floats(0, 0, 0, 1))]),
+            track(CHUNK_SCALE_TRACK, [(0, floats(1, 1, 1)), (5, floats(2, 2, 2)), (9, floats(3, 3, 3))]),
+            track(CHUNK_MORPH_TRACK, [(0, b"Other\0")]),
+            track(CHUNK_HIDE_TRACK, [(1, b""), (2, b""), (3, b""), (4, b"")])),
+        chunk(CHUNK_LIGHT_NODE,
+            chunk(CHUNK_NODE_ID, u16(1)),
             node_header(b"Lamp\t", 0, 7))))
 open("one.3ds", "wb").write(scene_one)
 
 # Scene two: no materials, a mesh with not-a-number coordinates (which the
 # extents pass over), a node that is no one's parent, no segment.
-scene_two = chunk(0x4D4D,
-    chunk(0x3D3D,
+scene_two = chunk(CHUNK_MAIN,
+    chunk(CHUNK_EDITOR,
         named(b"Flat",
-            chunk(0x4100,
-                chunk(0x4110, u16(3), floats(nan, 1, 2, 3, nan, -1, nan, 4, 0)),
-                chunk(0x4120, u16(1), u16(0, 1, 2, 7))))),
-    chunk(0xB000,
-        chunk(0xB002,
-            chunk(0xB030, u16(3)),
-            node_header(b"Flat", 0x0800, 0xFFFF),
-            track(0xB020, [(0, floats(0, 0, 0))]))))
+            chunk(CHUNK_TRIANGLE_MESH,
+                chunk(CHUNK_VERTEX_LIST, u16(3), floats(nan, 1, 2, 3, nan, -1, nan, 4, 0)),
+                chunk(CHUNK_FACE_LIST, u16(1), u16(0, 1, 2, 7))))),
+    chunk(CHUNK_KEYFRAMER,
+        chunk(CHUNK_OBJECT_NODE,
+            chunk(CHUNK_NODE_ID, u16(3)),
+            node_header(b"Flat", 0x0800, NO_PARENT),
+            track(CHUNK_POSITION_TRACK, [(0, floats(0, 0, 0))]))))
 open("two.3ds", "wb").write(scene_two)
 
 # Scene three: a mesh without vertices or faces, nothing else.
-open("three.3ds", "wb").write(chunk(0x4D4D, chunk(0x3D3D, named(b"Empty", chunk(0x4100)))))
+open("three.3ds", "wb").write(chunk(CHUNK_MAIN, chunk(CHUNK_EDITOR, named(b"Empty", chunk(CHUNK_TRIANGLE_MESH)))))
 
 # An empty main chunk.
-open("four.3ds", "wb").write(chunk(0x4D4D))
+open("four.3ds", "wb").write(chunk(CHUNK_MAIN))
 
 # Not 3DS data, and a 3DS stream cut short.
 open("ab.bin", "wb").write(b"ab" * 32)

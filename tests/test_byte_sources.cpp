@@ -11,7 +11,24 @@
 
 namespace {
 
-std::vector<uint8_t> bytes_of(std::initializer_list<uint8_t> list) { return std::vector<uint8_t>(list); }
+// The 6 bytes of a chunk header.
+std::vector<uint8_t> header_of(uint16_t id, uint32_t length)
+{
+    ChunkWriter w;
+    put_chunk_header(&w, id, length);
+    return w.bytes;
+}
+
+// A main chunk and its version child with the lengths given (true or not),
+// then the version's 4 bytes when `version` is set.
+std::vector<uint8_t> main_and_child(uint32_t main_length, uint32_t child_length, bool version)
+{
+    ChunkWriter w;
+    put_chunk_header(&w, CHUNK_MAIN, main_length);
+    put_chunk_header(&w, CHUNK_FILE_VERSION, child_length);
+    if (version) put_u32(&w, 3);
+    return w.bytes;
+}
 
 TEST(LoadArguments, NullSourceReturnsNullAndLeavesTheBufferAlone)
 {
@@ -23,17 +40,17 @@ TEST(LoadArguments, NullSourceReturnsNullAndLeavesTheBufferAlone)
 
 TEST(LoadArguments, UnknownMethodIsNamedInTheText)
 {
-    const uint8_t image[6] = {0x4D, 0x4D, 6, 0, 0, 0};
+    std::vector<uint8_t> image = header_of(CHUNK_MAIN, 6);
     for (int method : {2, -1, 7}) {
         char text[64] = "";
-        EXPECT_EQ(load_3ds(text, image, method, sizeof image), nullptr);
+        EXPECT_EQ(load_3ds(text, image.data(), method, (uint32_t)image.size()), nullptr);
         EXPECT_EQ(std::string(text), "Invalid reading method selected (" + std::to_string(method) + ").");
     }
 }
 
 TEST(LoadArguments, SceneRecordThatCannotBeAllocatedWritesNoText)
 {
-    std::vector<uint8_t> image = main_chunk([](ChunkWriter*) {});
+    std::vector<uint8_t> image = test_stream([](ChunkWriter*) {});
     fail_calloc_call(1);
     Loaded loaded = load_memory(image);
     EXPECT_EQ(loaded.scene, nullptr);
@@ -42,7 +59,7 @@ TEST(LoadArguments, SceneRecordThatCannotBeAllocatedWritesNoText)
 
 TEST(LoadArguments, EmptyMainChunkGivesAnEmptyScene)
 {
-    std::vector<uint8_t> image = bytes_of({0x4D, 0x4D, 6, 0, 0, 0});
+    std::vector<uint8_t> image = header_of(CHUNK_MAIN, 6);
     Loaded from_memory = load_memory(image);
     Loaded from_file = load_file(image);
     for (const Loaded* l : {&from_memory, &from_file}) {
@@ -70,52 +87,27 @@ struct SourceCase {
 std::vector<SourceCase> source_cases()
 {
     std::vector<SourceCase> cases;
-    cases.push_back({"not the main chunk", bytes_of({0x3D, 0x3D, 6, 0, 0, 0}), "This is not 3ds data.",
+    cases.push_back({"not the main chunk", header_of(CHUNK_EDITOR, 6), "This is not 3ds data.",
                      "This is not 3ds data."});
     cases.push_back({"empty image", {}, "Trying to read past memory buffer.", "Error reading file."});
-    cases.push_back({"five bytes", bytes_of({0x4D, 0x4D, 6, 0, 0}), "Trying to read past memory buffer.",
-                     "Error reading file."});
+    std::vector<uint8_t> five_bytes = header_of(CHUNK_MAIN, 6);
+    five_bytes.pop_back();
+    cases.push_back({"five bytes", five_bytes, "Trying to read past memory buffer.", "Error reading file."});
     // The main chunk claims 4 bytes more than there are: after the last
     // complete child the next header read runs out.
-    {
-        std::vector<uint8_t> image = main_chunk([](ChunkWriter* w) {
-            begin_chunk(w, 0x0002);
-            put_u32(w, 3);
-            end_chunk(w);
-        });
-        ChunkWriter w{image, {}};
-        patch_u32(&w, 2, (uint32_t)image.size() + 4);
-        cases.push_back({"main chunk longer than the image", w.bytes, "Trying to read past memory buffer.",
-                         "Error reading file."});
-    }
+    cases.push_back({"main chunk longer than the image", main_and_child(16 + 4, 10, true),
+                     "Trying to read past memory buffer.", "Error reading file."});
     // A child whose length runs past the image: the memory seek fails at
     // once, the file seek succeeds and the next header read fails.
-    {
-        ChunkWriter w;
-        put_chunk_header(&w, 0x4D4D, 40);
-        put_chunk_header(&w, 0x0002, 30);
-        put_u32(&w, 3);
-        cases.push_back({"child past the image", w.bytes, "Trying to set pointer past memory buffer.",
-                         "Error reading file."});
-    }
+    cases.push_back({"child past the image", main_and_child(40, 30, true), "Trying to set pointer past memory buffer.",
+                     "Error reading file."});
     // Main chunk and its child both end one byte past the image: the memory
     // seek fails; the file seek succeeds and the walk is over.
-    {
-        ChunkWriter w;
-        put_chunk_header(&w, 0x4D4D, 17);
-        put_chunk_header(&w, 0x0002, 11);
-        put_u32(&w, 3);
-        cases.push_back({"child one byte past the image", w.bytes, "Trying to set pointer past memory buffer.",
-                         nullptr});
-    }
+    cases.push_back({"child one byte past the image", main_and_child(17, 11, true),
+                     "Trying to set pointer past memory buffer.", nullptr});
     // A seek beyond what a file position can hold on every platform.
-    {
-        ChunkWriter w;
-        put_chunk_header(&w, 0x4D4D, 0xF0000000u);
-        put_chunk_header(&w, 0x0002, 0x80000000u);
-        cases.push_back({"seek beyond 2 GiB", w.bytes, "Trying to set pointer past memory buffer.",
-                         "Error moving file pointer."});
-    }
+    cases.push_back({"seek beyond 2 GiB", main_and_child(0xF0000000u, 0x80000000u, false),
+                     "Trying to set pointer past memory buffer.", "Error moving file pointer."});
     return cases;
 }
 
@@ -140,25 +132,18 @@ TEST(ByteSources, SeekToExactlyTheImageEndSucceedsAndReadingThereFails)
 {
     // The one child ends exactly at the image's end: fine. With the main
     // chunk claiming one more byte, the walk then reads a header there.
-    std::vector<uint8_t> image = main_chunk([](ChunkWriter* w) {
-        begin_chunk(w, 0x0002);
-        put_u32(w, 3);
-        end_chunk(w);
-    });
-    Loaded exact = load_memory(image);
+    Loaded exact = load_memory(main_and_child(16, 10, true));
     EXPECT_NE(exact.scene, nullptr) << exact.error;
 
-    ChunkWriter w{image, {}};
-    patch_u32(&w, 2, (uint32_t)image.size() + 1);
-    Loaded past = load_memory(w.bytes);
+    Loaded past = load_memory(main_and_child(16 + 1, 10, true));
     EXPECT_EQ(past.scene, nullptr);
     EXPECT_EQ(past.error, "Trying to read past memory buffer.");
 }
 
 TEST(ByteSources, BytesPastTheMainChunkAreNeverRead)
 {
-    std::vector<uint8_t> image = main_chunk([](ChunkWriter* w) {
-        begin_chunk(w, 0x3D3D);
+    std::vector<uint8_t> image = test_stream([](ChunkWriter* w) {
+        begin_chunk(w, CHUNK_EDITOR);
         put_mesh_object(w, "a", {{1, 2, 3}}, {});
         end_chunk(w);
     });
@@ -177,8 +162,8 @@ TEST(ByteSources, BytesPastTheMainChunkAreNeverRead)
 
 TEST(ByteSources, FileStreamIsParsedFromItsCurrentPosition)
 {
-    std::vector<uint8_t> image = main_chunk([](ChunkWriter* w) {
-        begin_chunk(w, 0x3D3D);
+    std::vector<uint8_t> image = test_stream([](ChunkWriter* w) {
+        begin_chunk(w, CHUNK_EDITOR);
         put_mesh_object(w, "first", {{1, 2, 3}, {4, 5, 6}}, {{0, 1, 0, 7}});
         end_chunk(w);
     });
@@ -195,7 +180,10 @@ TEST(ByteSources, FailureLeavesExactlyOneTerminatedText)
 {
     // The buffer is filled with 0x55 before the load; the text must end in
     // a NUL well inside it, with nothing of an earlier text behind.
-    Loaded loaded = load_memory(bytes_of({0x4D, 0x4D, 100, 0, 0, 0, 0x02, 0x00}));
+    ChunkWriter w;
+    put_chunk_header(&w, CHUNK_MAIN, 100);
+    put_u16(&w, CHUNK_FILE_VERSION);
+    Loaded loaded = load_memory(w.bytes);
     EXPECT_EQ(loaded.scene, nullptr);
     EXPECT_EQ(loaded.error, "Trying to read past memory buffer.");
 }
@@ -205,8 +193,8 @@ TEST(ByteSources, StreamWithoutPositionsIsRejected)
 {
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
-    const uint8_t image[6] = {0x4D, 0x4D, 6, 0, 0, 0};
-    ASSERT_EQ(write(fds[1], image, sizeof image), (ssize_t)sizeof image);
+    std::vector<uint8_t> image = header_of(CHUNK_MAIN, 6);
+    ASSERT_EQ(write(fds[1], image.data(), image.size()), (ssize_t)image.size());
     close(fds[1]);
     FILE* stream = fdopen(fds[0], "rb");
     ASSERT_NE(stream, nullptr);

@@ -11,43 +11,41 @@ namespace {
 void put_poison_chunk(ChunkWriter* w, uint16_t id)
 {
     begin_chunk(w, id);
-    begin_chunk(w, 0x4000);  // looks like a named object with a broken child
+    begin_chunk(w, CHUNK_NAMED_OBJECT);  // looks like a named object with a broken child
     put_string(w, "evil");
-    put_chunk_header(w, 0x4100, 0xFFFFFF00u);
+    put_chunk_header(w, CHUNK_TRIANGLE_MESH, 0xFFFFFF00u);
     end_chunk(w);
     end_chunk(w);
 }
 
 TEST(ChunkWalk, UnhandledChunksAreSkippedWithTheirSubChunksAtEveryLevel)
 {
-    std::vector<uint8_t> image = main_chunk([](ChunkWriter* w) {
-        put_poison_chunk(w, 0x0002);
-        begin_chunk(w, 0x3D3D);
-        put_poison_chunk(w, 0x3D3E);
-        begin_chunk(w, 0xAFFF);
-        put_poison_chunk(w, 0xA010);
-        begin_chunk(w, 0xA000);
-        put_string(w, "steel");
-        end_chunk(w);
+    std::vector<uint8_t> image = test_stream([](ChunkWriter* w) {
+        put_poison_chunk(w, CHUNK_FILE_VERSION);
+        begin_chunk(w, CHUNK_EDITOR);
+        put_poison_chunk(w, CHUNK_MESH_VERSION);
+        begin_chunk(w, CHUNK_MATERIAL);
+        put_poison_chunk(w, CHUNK_MATERIAL_AMBIENT);
+        put_string_chunk(w, CHUNK_MATERIAL_NAME, "steel");
         end_chunk(w);
         begin_named_object(w, "obj");
-        put_poison_chunk(w, 0x4010);
-        begin_chunk(w, 0x4100);
-        put_poison_chunk(w, 0x4111);
+        put_poison_chunk(w, CHUNK_OBJECT_HIDDEN);
+        begin_chunk(w, CHUNK_TRIANGLE_MESH);
+        put_poison_chunk(w, CHUNK_VERTEX_FLAGS);
         put_vertex_list(w, {{1, 2, 3}});
         end_chunk(w);
-        begin_chunk(w, 0x4600);
+        begin_chunk(w, CHUNK_LIGHT);
         put_float(w, 1);
         put_float(w, 2);
         put_float(w, 3);
-        put_poison_chunk(w, 0x0011);
+        put_poison_chunk(w, CHUNK_COLOR_24);
         end_chunk(w);
         end_chunk(w);
         end_chunk(w);
-        begin_chunk(w, 0xB000);
-        put_poison_chunk(w, 0xB00A);
-        begin_chunk(w, 0xB002);
-        put_poison_chunk(w, 0xB011);
+        begin_chunk(w, CHUNK_KEYFRAMER);
+        put_poison_chunk(w, CHUNK_KEYFRAMER_HEADER);
+        begin_chunk(w, CHUNK_OBJECT_NODE);
+        put_poison_chunk(w, CHUNK_INSTANCE_NAME);
         put_node_header(w, "obj", 1, 2, 3);
         end_chunk(w);
         end_chunk(w);
@@ -67,27 +65,25 @@ TEST(ChunkWalk, UnhandledChunksAreSkippedWithTheirSubChunksAtEveryLevel)
 TEST(ChunkWalk, HandlerThatReadsLessIsPutBackInStepBySeek)
 {
     // A vertex list chunk with trailing bytes, a camera with sub-chunks.
-    std::vector<uint8_t> image = main_chunk([](ChunkWriter* w) {
-        begin_chunk(w, 0x3D3D);
+    std::vector<uint8_t> image = test_stream([](ChunkWriter* w) {
+        begin_chunk(w, CHUNK_EDITOR);
         begin_named_object(w, "m");
-        begin_chunk(w, 0x4100);
-        begin_chunk(w, 0x4110);
+        begin_chunk(w, CHUNK_TRIANGLE_MESH);
+        begin_chunk(w, CHUNK_VERTEX_LIST);
         put_u16(w, 1);
         put_float(w, 1);
         put_float(w, 2);
         put_float(w, 3);
         put_u32(w, 0xFFFFFFFF);
         end_chunk(w);
-        begin_chunk(w, 0x4165);
-        put_u8(w, 9);
-        end_chunk(w);
+        put_u8_chunk(w, CHUNK_MESH_COLOR, 9);
         end_chunk(w);
         end_chunk(w);
         begin_named_object(w, "cam");
-        begin_chunk(w, 0x4700);
+        begin_chunk(w, CHUNK_CAMERA);
         const float body[8] = {1, 2, 3, 4, 5, 6, 7, 8};
         put_floats(w, body, 8);
-        put_poison_chunk(w, 0x4710);
+        put_poison_chunk(w, CHUNK_CAMERA_SEE_CONE);
         end_chunk(w);
         end_chunk(w);
         end_chunk(w);
@@ -104,15 +100,13 @@ TEST(ChunkWalk, ChildRunningPastItsParentEndsOnlyTheParentsWalk)
     // Inside the first object the mesh's last child claims 40 bytes more
     // than the mesh holds. The mesh walk ends there; the editor walk seeks
     // to the object's own end and reads the second object.
-    std::vector<uint8_t> image = main_chunk([](ChunkWriter* w) {
-        begin_chunk(w, 0x3D3D);
+    std::vector<uint8_t> image = test_stream([](ChunkWriter* w) {
+        begin_chunk(w, CHUNK_EDITOR);
         begin_named_object(w, "first");
-        begin_chunk(w, 0x4100);
+        begin_chunk(w, CHUNK_TRIANGLE_MESH);
         put_vertex_list(w, {{1, 1, 1}});
         size_t color_at = w->bytes.size();
-        begin_chunk(w, 0x4165);
-        put_u8(w, 5);
-        end_chunk(w);
+        put_u8_chunk(w, CHUNK_MESH_COLOR, 5);
         patch_u32(w, color_at + 2, 47);
         end_chunk(w);
         end_chunk(w);
@@ -143,8 +137,8 @@ TEST(ReadString, LongerNamesKeepFifteenCharactersAndAreReadToTheirNul)
                           {"ABCDEFGHIJKLMNOPQRST", "ABCDEFGHIJKLMNO"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::vector<uint8_t> image = main_chunk([&](ChunkWriter* w) {
-            begin_chunk(w, 0x3D3D);
+        std::vector<uint8_t> image = test_stream([&](ChunkWriter* w) {
+            begin_chunk(w, CHUNK_EDITOR);
             put_mesh_object(w, "before", {{1, 1, 1}}, {});
             put_mesh_object(w, c.name, {{1, 2, 3}, {4, 5, 6}}, {{0, 1, 1, 0}});
             put_mesh_object(w, "after", {{7, 7, 7}, {8, 8, 8}, {9, 9, 9}}, {});
@@ -169,9 +163,9 @@ TEST(ReadString, LongNameCutByTheEndOfDataFailsTheLoad)
 {
     // The object's name runs on without a NUL to the end of the data.
     ChunkWriter w;
-    begin_chunk(&w, 0x4D4D);
-    begin_chunk(&w, 0x3D3D);
-    begin_chunk(&w, 0x4000);
+    begin_chunk(&w, CHUNK_MAIN);
+    begin_chunk(&w, CHUNK_EDITOR);
+    begin_chunk(&w, CHUNK_NAMED_OBJECT);
     put_bytes(&w, "ABCDEFGHIJKLMNOPQRSTUVWXYZ", 26);
     end_chunk(&w);
     end_chunk(&w);
@@ -188,13 +182,13 @@ TEST(ReadString, MaterialNamesKeepNineteenCharactersAndFaceGroupsStayInStep)
 {
     // A 24-character material, named again by a face group: the group's
     // face count and indices follow the whole name.
-    std::vector<uint8_t> image = main_chunk([](ChunkWriter* w) {
-        begin_chunk(w, 0x3D3D);
+    std::vector<uint8_t> image = test_stream([](ChunkWriter* w) {
+        begin_chunk(w, CHUNK_EDITOR);
         put_material(w, "plain");
         put_material(w, "ABCDEFGHIJKLMNOPQRS");
         put_material(w, "Brushed_Steel_Dark_Large");
         begin_named_object(w, "m");
-        begin_chunk(w, 0x4100);
+        begin_chunk(w, CHUNK_TRIANGLE_MESH);
         put_vertex_list(w, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}});
         begin_face_list(w, {{0, 1, 2, 0}, {0, 1, 2, 0}, {0, 1, 2, 0}});
         put_material_group(w, "Brushed_Steel_Dark_Large", {2, 1});
@@ -236,26 +230,26 @@ TEST(ChunkWalk, LengthsThatWouldStallAWalkAreRejected)
             put_u32(&w, 0);
         };
         if (where == "main") {
-            lie_here(0x4D4D);
+            lie_here(CHUNK_MAIN);
         } else {
-            begin_chunk(&w, 0x4D4D);
+            begin_chunk(&w, CHUNK_MAIN);
             if (where == "editor") {
-                lie_here(0x3D3D);
+                lie_here(CHUNK_EDITOR);
             } else if (where == "mesh child") {
-                begin_chunk(&w, 0x3D3D);
+                begin_chunk(&w, CHUNK_EDITOR);
                 begin_named_object(&w, "m");
-                begin_chunk(&w, 0x4100);
-                lie_here(0x4110);
+                begin_chunk(&w, CHUNK_TRIANGLE_MESH);
+                lie_here(CHUNK_VERTEX_LIST);
                 end_chunk(&w);
                 end_chunk(&w);
                 end_chunk(&w);
             } else {
-                begin_chunk(&w, 0xB000);
+                begin_chunk(&w, CHUNK_KEYFRAMER);
                 if (where == "keyframer child") {
-                    lie_here(0xB008);
+                    lie_here(CHUNK_KEYFRAMER_SEGMENT);
                 } else {
-                    begin_chunk(&w, 0xB002);
-                    lie_here(0xB030);
+                    begin_chunk(&w, CHUNK_OBJECT_NODE);
+                    lie_here(CHUNK_NODE_ID);
                     end_chunk(&w);
                 }
                 end_chunk(&w);
@@ -279,10 +273,10 @@ TEST(ChunkWalk, NodeChildLengthThatWouldStallIsRejectedEvenWithoutObjects)
 {
     // The keyframer comes before any mesh: the node has no object, yet its
     // children are still walked safely.
-    std::vector<uint8_t> image = main_chunk([](ChunkWriter* w) {
-        begin_chunk(w, 0xB000);
-        begin_chunk(w, 0xB002);
-        put_chunk_header(w, 0xB020, 0);
+    std::vector<uint8_t> image = test_stream([](ChunkWriter* w) {
+        begin_chunk(w, CHUNK_KEYFRAMER);
+        begin_chunk(w, CHUNK_OBJECT_NODE);
+        put_chunk_header(w, CHUNK_POSITION_TRACK, 0);
         end_chunk(w);
         end_chunk(w);
     });

@@ -82,7 +82,7 @@ struct CorpusFile {
 };
 
 // What two independent readers report for each file.
-const CorpusFile kCorpus[] = {
+const CorpusFile CORPUS[] = {
     {"CameraRollAnim.3ds", 1, 12, 1, 0},
     {"CameraRollAnimWithChildObject.3ds", 2, 24, 1, 0},
     {"Granate.3DS", 2, 376, 0, 0},
@@ -107,7 +107,7 @@ TEST(Corpus, EveryFileLoadsAlikeWithBothMethods)
     if (!probe) GTEST_SKIP() << "corpus folder " << dir << " absent: skipped";
     fclose(probe);
 
-    for (const CorpusFile& file : kCorpus) {
+    for (const CorpusFile& file : CORPUS) {
         SCOPED_TRACE(file.name);
         std::vector<uint8_t> bytes = read_file_bytes(dir + "/" + file.name);
         ASSERT_FALSE(bytes.empty());

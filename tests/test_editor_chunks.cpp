@@ -14,8 +14,8 @@ namespace {
 template <typename Body>
 std::vector<uint8_t> editor(Body body)
 {
-    return main_chunk([&](ChunkWriter* w) {
-        begin_chunk(w, 0x3D3D);
+    return test_stream([&](ChunkWriter* w) {
+        begin_chunk(w, CHUNK_EDITOR);
         body(w);
         end_chunk(w);
     });
@@ -27,20 +27,20 @@ std::vector<uint8_t> one_mesh(Body body)
 {
     return editor([&](ChunkWriter* w) {
         begin_named_object(w, "m");
-        begin_chunk(w, 0x4100);
+        begin_chunk(w, CHUNK_TRIANGLE_MESH);
         body(w);
         end_chunk(w);
         end_chunk(w);
     });
 }
 
-const std::initializer_list<Vec3> kTriangle = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+const std::initializer_list<Vec3> TRIANGLE = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
 
 TEST(EditorMesh, VerticesAndFacesAreStoredAsRead)
 {
     Loaded loaded = load_memory(one_mesh([](ChunkWriter* w) {
         put_vertex_list(w, {{1.5f, -2, 3}, {4, 5, 6.25f}});
-        begin_face_list(w, {{0, 1, 9, 0x0007}, {65535, 1, 0, 0x8000}});
+        begin_face_list(w, {{0, 1, 9, FACE_EDGES_VISIBLE}, {65535, 1, 0, 0x8000}});
         end_chunk(w);
     }));
     ASSERT_NE(loaded.scene, nullptr) << loaded.error;
@@ -61,7 +61,7 @@ TEST(EditorMesh, VerticesAndFacesAreStoredAsRead)
 TEST(EditorMesh, ManyVerticesAndFacesCrossTheReadBlocks)
 {
     ChunkWriter body;
-    begin_chunk(&body, 0x4110);
+    begin_chunk(&body, CHUNK_VERTEX_LIST);
     put_u16(&body, 1000);
     for (int i = 0; i < 1000; ++i) {
         put_float(&body, (float)i);
@@ -69,7 +69,7 @@ TEST(EditorMesh, ManyVerticesAndFacesCrossTheReadBlocks)
         put_float(&body, 0.5f * i);
     }
     end_chunk(&body);
-    begin_chunk(&body, 0x4120);
+    begin_chunk(&body, CHUNK_FACE_LIST);
     put_u16(&body, 700);
     for (int i = 0; i < 700; ++i) {
         put_u16(&body, (uint16_t)i);
@@ -106,11 +106,11 @@ TEST(EditorMesh, MapCoordinatesOutsideTheirRangeBecomeZero)
                           {-250.0f, 0.0f},  {inf, 0.0f},        {-inf, 0.0f},   {nan, 0.0f}};
     const size_t n = sizeof cases / sizeof cases[0];
     Loaded loaded = load_memory(one_mesh([&](ChunkWriter* w) {
-        begin_chunk(w, 0x4110);
+        begin_chunk(w, CHUNK_VERTEX_LIST);
         put_u16(w, (uint16_t)n);
         for (size_t i = 0; i < 3 * n; ++i) put_float(w, 1);
         end_chunk(w);
-        begin_chunk(w, 0x4140);
+        begin_chunk(w, CHUNK_MAP_COORDS);
         put_u16(w, (uint16_t)n);
         // Each case once as u (with v fine) and once as v.
         for (size_t i = 0; i < n; ++i) {
@@ -132,12 +132,9 @@ TEST(EditorMesh, MapCoordinateCountMustMatchTheVertexCount)
 {
     auto with_map = [](bool vertices_first, uint16_t map_count) {
         return one_mesh([=](ChunkWriter* w) {
-            if (vertices_first) put_vertex_list(w, kTriangle);
-            begin_chunk(w, 0x4140);
-            put_u16(w, map_count);
-            for (int i = 0; i < 2 * map_count; ++i) put_float(w, 0.5f);
-            end_chunk(w);
-            if (!vertices_first) put_vertex_list(w, kTriangle);
+            if (vertices_first) put_vertex_list(w, TRIANGLE);
+            put_map_coords(w, std::vector<float>(2 * map_count, 0.5f));
+            if (!vertices_first) put_vertex_list(w, TRIANGLE);
         });
     };
     Loaded fewer = load_memory(with_map(true, 2));
@@ -162,8 +159,8 @@ TEST(EditorMesh, FaceMaterialGroupsFindTheFirstMaterialOfThatNameReadSoFar)
         put_material(w, "steel");
         put_material(w, "Steel");  // a duplicate: the first keeps the name
         begin_named_object(w, "m");
-        begin_chunk(w, 0x4100);
-        put_vertex_list(w, kTriangle);
+        begin_chunk(w, CHUNK_TRIANGLE_MESH);
+        put_vertex_list(w, TRIANGLE);
         begin_face_list(w, {{0, 1, 2, 0}, {0, 1, 2, 0}, {0, 1, 2, 0}, {0, 1, 2, 0}, {0, 1, 2, 0}});
         put_material_group(w, "Zero", {0, 1, 2, 3, 4});
         put_material_group(w, "Steel", {1});
@@ -193,16 +190,14 @@ TEST(EditorMesh, FaceMaterialGroupWithoutFacesIsIgnored)
         Loaded loaded = load_memory(editor([&](ChunkWriter* w) {
             put_material(w, "A");
             begin_named_object(w, "m");
-            begin_chunk(w, 0x4100);
-            put_vertex_list(w, kTriangle);
+            begin_chunk(w, CHUNK_TRIANGLE_MESH);
+            put_vertex_list(w, TRIANGLE);
             if (empty_list) {
                 begin_face_list(w, {});
                 end_chunk(w);
             }
             put_material_group(w, "A", {0, 3, 65535});
-            begin_chunk(w, 0x4165);
-            put_u8(w, 4);
-            end_chunk(w);
+            put_u8_chunk(w, CHUNK_MESH_COLOR, 4);
             end_chunk(w);
             end_chunk(w);
         }));
@@ -216,15 +211,13 @@ TEST(EditorMesh, SmoothingGroupsFillFacesUpToTheChunkOrTheFaceCount)
 {
     auto with_smoothing = [](int values) {
         return one_mesh([=](ChunkWriter* w) {
-            put_vertex_list(w, kTriangle);
+            put_vertex_list(w, TRIANGLE);
             begin_face_list(w, {{0, 1, 2, 0}, {0, 1, 2, 0}, {0, 1, 2, 0}});
-            begin_chunk(w, 0x4150);
+            begin_chunk(w, CHUNK_SMOOTHING_GROUPS);
             for (int i = 0; i < values; ++i) put_u32(w, 0x80000001u << i);
             end_chunk(w);
             end_chunk(w);
-            begin_chunk(w, 0x4165);
-            put_u8(w, 7);
-            end_chunk(w);
+            put_u8_chunk(w, CHUNK_MESH_COLOR, 7);
         });
     };
     Loaded shorter = load_memory(with_smoothing(2));
@@ -241,23 +234,21 @@ TEST(EditorMesh, SmoothingGroupsFillFacesUpToTheChunkOrTheFaceCount)
 TEST(EditorMesh, SmoothingValueStartedBeforeTheChunkEndIsReadWhole)
 {
     // A body of 6 bytes: the second value starts inside the chunk and takes
-    // its last two bytes from the next chunk's header (id 0x4165).
+    // its last two bytes from the next chunk's header (its id).
     Loaded loaded = load_memory(one_mesh([](ChunkWriter* w) {
-        put_vertex_list(w, kTriangle);
+        put_vertex_list(w, TRIANGLE);
         begin_face_list(w, {{0, 1, 2, 0}, {0, 1, 2, 0}, {0, 1, 2, 0}});
-        begin_chunk(w, 0x4150);
+        begin_chunk(w, CHUNK_SMOOTHING_GROUPS);
         put_u32(w, 0x11111111u);
         put_u16(w, 0x2222);
         end_chunk(w);
         end_chunk(w);
-        begin_chunk(w, 0x4165);
-        put_u8(w, 1);
-        end_chunk(w);
+        put_u8_chunk(w, CHUNK_MESH_COLOR, 1);
     }));
     ASSERT_NE(loaded.scene, nullptr) << loaded.error;
     const Mesh& m = loaded.scene->meshes[0];
     EXPECT_EQ(m.faces[0].smoothing, 0x11111111u);
-    EXPECT_EQ(m.faces[1].smoothing, 0x41652222u);
+    EXPECT_EQ(m.faces[1].smoothing, (uint32_t)CHUNK_MESH_COLOR << 16 | 0x2222u);
     EXPECT_EQ(m.faces[2].smoothing, 0u);
     EXPECT_EQ(m.color, 1);
 }
@@ -267,16 +258,11 @@ TEST(EditorMesh, FaceListSubChunksAreMetByTheMeshWalk)
     // The smoothing chunk sits inside the face list: a walk that sought to
     // the face list's end would never meet it.
     Loaded loaded = load_memory(one_mesh([](ChunkWriter* w) {
-        put_vertex_list(w, kTriangle);
+        put_vertex_list(w, TRIANGLE);
         begin_face_list(w, {{0, 1, 2, 0}, {2, 1, 0, 0}});
-        begin_chunk(w, 0x4150);
-        put_u32(w, 11);
-        put_u32(w, 22);
+        put_smoothing_groups(w, {11, 22});
         end_chunk(w);
-        end_chunk(w);
-        begin_chunk(w, 0x4165);
-        put_u8(w, 3);
-        end_chunk(w);
+        put_u8_chunk(w, CHUNK_MESH_COLOR, 3);
     }));
     ASSERT_NE(loaded.scene, nullptr) << loaded.error;
     EXPECT_EQ(loaded.scene->meshes[0].faces[1].smoothing, 22u);
@@ -286,7 +272,7 @@ TEST(EditorMesh, FaceListSubChunksAreMetByTheMeshWalk)
 TEST(EditorMesh, SecondListsReplaceTheFirst)
 {
     Loaded loaded = load_memory(one_mesh([](ChunkWriter* w) {
-        put_vertex_list(w, kTriangle);
+        put_vertex_list(w, TRIANGLE);
         begin_face_list(w, {{0, 1, 2, 1}, {0, 1, 2, 1}});
         end_chunk(w);
         put_vertex_list(w, {{9, 9, 9}});
@@ -305,19 +291,14 @@ TEST(EditorMesh, SecondListsReplaceTheFirst)
 TEST(EditorMesh, LocalFrameAndTextureInfo)
 {
     Loaded loaded = load_memory(one_mesh([](ChunkWriter* w) {
-        begin_chunk(w, 0x4160);
-        const float frame[12] = {0, 1, 0, -1, 0, 0, 0, 0, 2, 10, 20, 30};
-        put_floats(w, frame, 12);
-        end_chunk(w);
-        begin_chunk(w, 0x4170);
+        put_local_matrix(w, {0, 1, 0, -1, 0, 0, 0, 0, 2, 10, 20, 30});
+        begin_chunk(w, CHUNK_MESH_TEXTURE_INFO);
         put_u16(w, 1);
         put_float(w, 2.5f);
         put_float(w, -3);
         for (int i = 0; i < 76; ++i) put_u8(w, 0xEE);
         end_chunk(w);
-        begin_chunk(w, 0x4165);
-        put_u8(w, 200);
-        end_chunk(w);
+        put_u8_chunk(w, CHUNK_MESH_COLOR, 200);
     }));
     ASSERT_NE(loaded.scene, nullptr) << loaded.error;
     const Mesh& m = loaded.scene->meshes[0];
@@ -334,27 +315,19 @@ TEST(EditorObjects, LightsCamerasAndSharedNames)
 {
     Loaded loaded = load_memory(editor([](ChunkWriter* w) {
         begin_named_object(w, "both");
-        begin_chunk(w, 0x4100);
-        put_vertex_list(w, kTriangle);
+        begin_chunk(w, CHUNK_TRIANGLE_MESH);
+        put_vertex_list(w, TRIANGLE);
         end_chunk(w);
-        begin_chunk(w, 0x4600);
+        begin_chunk(w, CHUNK_LIGHT);
         put_float(w, 1);
         put_float(w, 2);
         put_float(w, 3);
-        begin_chunk(w, 0x0010);
-        put_float(w, 0.25f);
-        put_float(w, 0.5f);
-        put_float(w, 1);
-        end_chunk(w);
+        put_floats_chunk(w, CHUNK_COLOR_FLOAT, {0.25f, 0.5f, 1});
         end_chunk(w);
         end_chunk(w);
         // A light with only a 24-bit colour keeps (0, 0, 0).
-        begin_named_object(w, "dim");
-        begin_chunk(w, 0x4600);
-        put_float(w, 0);
-        put_float(w, 0);
-        put_float(w, 0);
-        begin_chunk(w, 0x0011);
+        begin_light_object(w, "dim", {0, 0, 0});
+        begin_chunk(w, CHUNK_COLOR_24);
         put_u8(w, 255);
         put_u8(w, 255);
         put_u8(w, 255);

@@ -6,18 +6,19 @@
 
 namespace {
 
-const std::initializer_list<Vec3> kPoint = {{1, 2, 3}};
+const std::initializer_list<Vec3> POINT = {{1, 2, 3}};
+const uint16_t UNKNOWN_ID = 0x1111;  // no walk handles it
 
 // A stream whose editor holds meshes `mesh_names`, then a keyframer section
 // written by `body`.
 template <typename Body>
 std::vector<uint8_t> with_keyframer(std::initializer_list<const char*> mesh_names, Body body)
 {
-    return main_chunk([&](ChunkWriter* w) {
-        begin_chunk(w, 0x3D3D);
-        for (const char* name : mesh_names) put_mesh_object(w, name, kPoint, {});
+    return test_stream([&](ChunkWriter* w) {
+        begin_chunk(w, CHUNK_EDITOR);
+        for (const char* name : mesh_names) put_mesh_object(w, name, POINT, {});
         end_chunk(w);
-        begin_chunk(w, 0xB000);
+        begin_chunk(w, CHUNK_KEYFRAMER);
         body(w);
         end_chunk(w);
     });
@@ -26,10 +27,7 @@ std::vector<uint8_t> with_keyframer(std::initializer_list<const char*> mesh_name
 TEST(KeyframerSegment, FramesAreStoredAsRead)
 {
     Loaded loaded = load_memory(with_keyframer({}, [](ChunkWriter* w) {
-        begin_chunk(w, 0xB008);
-        put_u32(w, 100);
-        put_u32(w, 0);
-        end_chunk(w);
+        put_segment(w, 100, 0);
     }));
     ASSERT_NE(loaded.scene, nullptr) << loaded.error;
     EXPECT_EQ(loaded.scene->first_frame, 100);
@@ -39,9 +37,9 @@ TEST(KeyframerSegment, FramesAreStoredAsRead)
 TEST(KeyframerTracks, VectorKeysWithSplineParameters)
 {
     Loaded loaded = load_memory(with_keyframer({"m"}, [](ChunkWriter* w) {
-        begin_chunk(w, 0xB002);
-        put_node_header(w, "m", 0, 0, 0xFFFF);
-        begin_track(w, 0xB020, 0x0003, 0x00010003u);  // high half 1: 3 keys
+        begin_chunk(w, CHUNK_OBJECT_NODE);
+        put_node_header(w, "m", 0, 0, NO_PARENT);
+        begin_track(w, CHUNK_POSITION_TRACK, 0x0003, 0x00010003u);  // high half 1: 3 keys
         put_key_head(w, 70000, 0x0005);               // tension and bias
         put_float(w, 0.5f);
         put_float(w, -0.25f);
@@ -87,24 +85,20 @@ TEST(KeyframerTracks, VectorKeysWithSplineParameters)
 TEST(KeyframerTracks, RotationScaleMorphAndHideTracksOfAMeshNode)
 {
     Loaded loaded = load_memory(with_keyframer({"m"}, [](ChunkWriter* w) {
-        begin_chunk(w, 0xB002);
+        begin_chunk(w, CHUNK_OBJECT_NODE);
         put_node_id(w, 4);
-        put_node_header(w, "m", 0x4000, 0x1234, 2);
-        begin_chunk(w, 0xB013);
-        put_float(w, 1);
-        put_float(w, 2);
-        put_float(w, 3);
-        end_chunk(w);
-        begin_track(w, 0xB021, 8, 1);
+        put_node_header(w, "m", OBJECT_NODE_FLAGS, 0x1234, 2);
+        put_floats_chunk(w, CHUNK_PIVOT, {1, 2, 3});
+        begin_track(w, CHUNK_ROTATION_TRACK, 8, 1);
         put_key_head(w, 10, 0x0002);
         put_float(w, 0.75f);  // continuity
         for (float f : {1.5f, 0.0f, 1.0f, 0.0f}) put_float(w, f);
         end_chunk(w);
-        begin_track(w, 0xB022, 9, 1);
+        begin_track(w, CHUNK_SCALE_TRACK, 9, 1);
         put_key_head(w, 11, 0);
         for (float f : {2.0f, 3.0f, 4.0f}) put_float(w, f);
         end_chunk(w);
-        begin_track(w, 0xB026, 10, 2);
+        begin_track(w, CHUNK_MORPH_TRACK, 10, 2);
         put_key_head(w, 12, 0x0010);
         put_float(w, 0.125f);  // ease_from
         put_string(w, "target_of_twenty_chr");  // kept to 15, read to its NUL
@@ -112,7 +106,7 @@ TEST(KeyframerTracks, RotationScaleMorphAndHideTracksOfAMeshNode)
         put_float(w, 0.25f);  // tension
         put_string(w, "other");
         end_chunk(w);
-        begin_track(w, 0xB029, 11, 2);
+        begin_track(w, CHUNK_HIDE_TRACK, 11, 2);
         put_key_head(w, 20, 0x001F);  // no spline floats follow a hide key
         put_key_head(w, 30, 0);
         end_chunk(w);
@@ -121,7 +115,7 @@ TEST(KeyframerTracks, RotationScaleMorphAndHideTracksOfAMeshNode)
     ASSERT_NE(loaded.scene, nullptr) << loaded.error;
     const Mesh& m = loaded.scene->meshes[0];
     EXPECT_EQ(m.node_id, 4);
-    EXPECT_EQ(m.node_flags, 0x4000);
+    EXPECT_EQ(m.node_flags, OBJECT_NODE_FLAGS);
     EXPECT_EQ(m.parent_id, 2);
     EXPECT_EQ(m.pivot.y, 2.0f);
     ASSERT_EQ(m.rot_key_count, 1);
@@ -150,12 +144,12 @@ TEST(KeyframerTracks, RotationScaleMorphAndHideTracksOfAMeshNode)
 TEST(KeyframerTracks, EmptyTrackAndSecondTrackOfAKind)
 {
     Loaded loaded = load_memory(with_keyframer({"m"}, [](ChunkWriter* w) {
-        begin_chunk(w, 0xB002);
+        begin_chunk(w, CHUNK_OBJECT_NODE);
         put_node_header(w, "m", 0, 0, 0);
-        begin_track(w, 0xB022, 1, 0);
+        begin_track(w, CHUNK_SCALE_TRACK, 1, 0);
         end_chunk(w);
-        put_position_track(w, 1, {1, 1, 1});
-        begin_track(w, 0xB020, 6, 2);
+        put_one_key_track(w, CHUNK_POSITION_TRACK, 1, {1, 1, 1});
+        begin_track(w, CHUNK_POSITION_TRACK, 6, 2);
         put_key_head(w, 2, 0);
         for (float f : {2.0f, 2.0f, 2.0f}) put_float(w, f);
         put_key_head(w, 3, 0);
@@ -180,29 +174,26 @@ TEST(KeyframerTracks, KeysRunningPastTheirChunkAreReadOnAndTheWalkResumes)
     // from the bytes that follow; the seek then goes back to the chunk's
     // end, where the walk meets those bytes again as a chunk.
     Loaded loaded = load_memory(with_keyframer({"m"}, [](ChunkWriter* w) {
-        begin_chunk(w, 0xB002);
+        begin_chunk(w, CHUNK_OBJECT_NODE);
         put_node_header(w, "m", 0, 0, 0);
-        begin_track(w, 0xB020, 0, 1);
+        begin_track(w, CHUNK_POSITION_TRACK, 0, 1);
         end_chunk(w);
-        // 18 bytes: a key (frame 0x1111 with 18 in its high half, spline
-        // flags 0, x, y, z), and a chunk 0x1111 of 18 bytes to the walk.
-        put_u16(w, 0x1111);
+        // 18 bytes: a key (frame UNKNOWN_ID with 18 in its high half, spline
+        // flags 0, x, y, z), and a chunk UNKNOWN_ID of 18 bytes to the walk.
+        put_u16(w, UNKNOWN_ID);
         put_u32(w, 18);
         for (float f : {5.0f, 6.0f, 7.0f}) put_float(w, f);
-        begin_track(w, 0xB022, 0, 1);
-        put_key_head(w, 2, 0);
-        for (float f : {8.0f, 8.0f, 8.0f}) put_float(w, f);
-        end_chunk(w);
+        put_one_key_track(w, CHUNK_SCALE_TRACK, 2, {8.0f, 8.0f, 8.0f});
         end_chunk(w);
     }));
     ASSERT_NE(loaded.scene, nullptr) << loaded.error;
     const Mesh& m = loaded.scene->meshes[0];
     ASSERT_EQ(m.pos_key_count, 1);
-    EXPECT_EQ(m.pos_keys[0].frame, 0x1111);
+    EXPECT_EQ(m.pos_keys[0].frame, UNKNOWN_ID);
     EXPECT_EQ(m.pos_keys[0].spline_flags, 0);
     EXPECT_EQ(m.pos_keys[0].value.x, 5.0f);
     EXPECT_EQ(m.pos_keys[0].value.z, 7.0f);
-    // The scale track after the 0x1111 chunk was met in step.
+    // The scale track after the UNKNOWN_ID chunk was met in step.
     ASSERT_EQ(m.scale_key_count, 1);
     EXPECT_EQ(m.scale_keys[0].value.y, 8.0f);
 }
@@ -210,16 +201,16 @@ TEST(KeyframerTracks, KeysRunningPastTheirChunkAreReadOnAndTheWalkResumes)
 TEST(KeyframerNodes, AttachmentByName)
 {
     Loaded loaded = load_memory(with_keyframer({"first", "twin", "twin", "Case"}, [](ChunkWriter* w) {
-        begin_chunk(w, 0xB002);  // the earlier of two meshes of one name
+        begin_chunk(w, CHUNK_OBJECT_NODE);  // the earlier of two meshes of one name
         put_node_id(w, 7);
         put_node_header(w, "twin", 0x11, 0, 70);
         end_chunk(w);
-        begin_chunk(w, 0xB002);  // names no mesh: the first mesh takes it
+        begin_chunk(w, CHUNK_OBJECT_NODE);  // names no mesh: the first mesh takes it
         put_node_id(w, 8);
         put_node_header(w, "case", 0x22, 0, 80);
-        put_position_track(w, 0, {9, 9, 9});
+        put_one_key_track(w, CHUNK_POSITION_TRACK, 0, {9, 9, 9});
         end_chunk(w);
-        begin_chunk(w, 0xB002);  // node id after its header: 0 is stored
+        begin_chunk(w, CHUNK_OBJECT_NODE);  // node id after its header: 0 is stored
         put_node_header(w, "Case", 0x33, 0, 90);
         put_node_id(w, 9);
         end_chunk(w);
@@ -246,7 +237,7 @@ TEST(KeyframerNodes, LongHeaderNameIsReadToItsNulAndTheWordsFollowIt)
     // Both the object's name and the node's keep their first 15 characters,
     // so the node finds its object; the three words come after the NUL.
     Loaded loaded = load_memory(with_keyframer({"Planet_Surface_Big01"}, [](ChunkWriter* w) {
-        begin_chunk(w, 0xB002);
+        begin_chunk(w, CHUNK_OBJECT_NODE);
         put_node_id(w, 3);
         put_node_header(w, "Planet_Surface_Big01", 0x0101, 0x0202, 0x0303);
         end_chunk(w);
@@ -261,45 +252,45 @@ TEST(KeyframerNodes, LongHeaderNameIsReadToItsNulAndTheWordsFollowIt)
 
 TEST(KeyframerNodes, CameraTargetAndLightNodes)
 {
-    std::vector<uint8_t> image = main_chunk([](ChunkWriter* w) {
-        begin_chunk(w, 0x3D3D);
+    std::vector<uint8_t> image = test_stream([](ChunkWriter* w) {
+        begin_chunk(w, CHUNK_EDITOR);
         put_camera_object(w, "cam", {0, 0, 0}, {0, 0, 1}, 0, 50);
         put_light_object(w, "sun", {0, 0, 0});
         end_chunk(w);
-        begin_chunk(w, 0xB000);
-        begin_chunk(w, 0xB003);
+        begin_chunk(w, CHUNK_KEYFRAMER);
+        begin_chunk(w, CHUNK_CAMERA_NODE);
         put_node_id(w, 1);
         put_node_header(w, "cam", 0x0A, 0, 11);
-        put_position_track(w, 1, {1, 2, 3});
-        begin_track(w, 0xB023, 2, 1);
+        put_one_key_track(w, CHUNK_POSITION_TRACK, 1, {1, 2, 3});
+        begin_track(w, CHUNK_FOV_TRACK, 2, 1);
         put_key_head(w, 4, 0);
         put_float(w, 45);
         end_chunk(w);
-        begin_track(w, 0xB024, 3, 1);
+        begin_track(w, CHUNK_ROLL_TRACK, 3, 1);
         put_key_head(w, 5, 0x0001);
         put_float(w, 0.5f);
         put_float(w, 12);
         end_chunk(w);
-        begin_track(w, 0xB021, 0, 1);  // not a camera track: skipped
+        begin_track(w, CHUNK_ROTATION_TRACK, 0, 1);  // not a camera track: skipped
         end_chunk(w);
         end_chunk(w);
-        begin_chunk(w, 0xB004);
+        begin_chunk(w, CHUNK_TARGET_NODE);
         put_node_id(w, 2);
         put_node_header(w, "cam", 0x0B, 0, 22);
-        put_position_track(w, 6, {4, 5, 6});
+        put_one_key_track(w, CHUNK_POSITION_TRACK, 6, {4, 5, 6});
         end_chunk(w);
-        begin_chunk(w, 0xB005);
+        begin_chunk(w, CHUNK_LIGHT_NODE);
         put_node_id(w, 3);
         put_node_header(w, "sun", 0x0C, 0, 33);
-        put_position_track(w, 7, {7, 8, 9});
-        begin_track(w, 0xB025, 0, 1);  // colour track: skipped
+        put_one_key_track(w, CHUNK_POSITION_TRACK, 7, {7, 8, 9});
+        begin_track(w, CHUNK_COLOR_TRACK, 0, 1);  // colour track: skipped
         end_chunk(w);
         end_chunk(w);
-        for (uint16_t skipped : {0xB001, 0xB006, 0xB007}) {
+        for (uint16_t skipped : {CHUNK_AMBIENT_NODE, CHUNK_LIGHT_TARGET_NODE, CHUNK_SPOTLIGHT_NODE}) {
             begin_chunk(w, skipped);
             put_node_id(w, 99);
             put_node_header(w, "sun", 0xFF, 0, 99);
-            put_position_track(w, 99, {99, 99, 99});
+            put_one_key_track(w, CHUNK_POSITION_TRACK, 99, {99, 99, 99});
             end_chunk(w);
         }
         end_chunk(w);
@@ -336,20 +327,20 @@ TEST(KeyframerNodes, NodesBeforeTheirObjectsWriteNothing)
 {
     // The keyframer comes first: every node kind finds an empty list. Its
     // tracks are passed over; the objects read later stay untouched.
-    std::vector<uint8_t> image = main_chunk([](ChunkWriter* w) {
-        begin_chunk(w, 0xB000);
-        for (uint16_t kind : {0xB002, 0xB003, 0xB004, 0xB005}) {
+    std::vector<uint8_t> image = test_stream([](ChunkWriter* w) {
+        begin_chunk(w, CHUNK_KEYFRAMER);
+        for (uint16_t kind : {CHUNK_OBJECT_NODE, CHUNK_CAMERA_NODE, CHUNK_TARGET_NODE, CHUNK_LIGHT_NODE}) {
             begin_chunk(w, kind);
             put_node_id(w, 5);
-            put_node_header(w, "x", 0x4000, 0, 6);
-            put_position_track(w, 1, {1, 2, 3});
-            begin_track(w, 0xB021, 0, 1000);  // keys that are not there
+            put_node_header(w, "x", OBJECT_NODE_FLAGS, 0, 6);
+            put_one_key_track(w, CHUNK_POSITION_TRACK, 1, {1, 2, 3});
+            begin_track(w, CHUNK_ROTATION_TRACK, 0, 1000);  // keys that are not there
             end_chunk(w);
             end_chunk(w);
         }
         end_chunk(w);
-        begin_chunk(w, 0x3D3D);
-        put_mesh_object(w, "x", kPoint, {});
+        begin_chunk(w, CHUNK_EDITOR);
+        put_mesh_object(w, "x", POINT, {});
         put_camera_object(w, "x", {0, 0, 0}, {1, 1, 1}, 0, 50);
         put_light_object(w, "x", {0, 0, 0});
         end_chunk(w);
@@ -371,10 +362,10 @@ TEST(KeyframerNodes, NodesBeforeTheirObjectsWriteNothing)
 TEST(KeyframerTracks, MissingKeysFailTheLoadAndReleaseWhatWasRead)
 {
     Loaded loaded = load_memory(with_keyframer({"m"}, [](ChunkWriter* w) {
-        begin_chunk(w, 0xB002);
+        begin_chunk(w, CHUNK_OBJECT_NODE);
         put_node_header(w, "m", 0, 0, 0);
-        put_position_track(w, 1, {1, 2, 3});
-        begin_track(w, 0xB021, 0, 50);  // 50 keys, and no bytes for them
+        put_one_key_track(w, CHUNK_POSITION_TRACK, 1, {1, 2, 3});
+        begin_track(w, CHUNK_ROTATION_TRACK, 0, 50);  // 50 keys, and no bytes for them
         end_chunk(w);
         end_chunk(w);
     }));

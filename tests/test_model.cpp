@@ -22,25 +22,49 @@
 namespace {
 
 // The design's counts.
-const uint16_t kEmblemVertices = 1048;
-const uint16_t kEmblemFaces = 1934;
-const uint16_t kRimVertices = 960;
-const uint16_t kRimFaces = 1600;
-const char kMaterial[] = "WHITEMETAL";
-const char kEmblem[] = "ORDER_STAR";
-const char kRim[] = "REEDED_RIM";
+const uint16_t EMBLEM_VERTICES = 1048;
+const uint16_t EMBLEM_FACES = 1934;
+const uint16_t RIM_VERTICES = 960;
+const uint16_t RIM_FACES = 1600;
+const char MATERIAL_NAME[] = "WHITEMETAL";
+const char EMBLEM_NAME[] = "ORDER_STAR";
+const char RIM_NAME[] = "REEDED_RIM";
 
 std::string resource_path() { return std::string(SAVER_RESOURCES_DIR) + "/head.3ds"; }
 
 std::vector<uint8_t> read_resource() { return read_file_bytes(resource_path()); }
 
-// One chunk of the stream: its path of ids from the main chunk ("4D4D/3D3D"),
-// the offset of its header and its length.
+// One chunk of the stream: its path of ids from the main chunk (as written
+// by child_path), the offset of its header and its length.
 struct ChunkEntry {
     std::string path;
     size_t offset;
     uint32_t length;
 };
+
+// The path of chunk `id` inside the chunk at `parent` ("" for the top):
+// the ids in hexadecimal, joined by "/".
+std::string child_path(const std::string& parent, uint16_t id)
+{
+    char name[8];
+    snprintf(name, sizeof name, "%04X", id);
+    return parent.empty() ? name : parent + "/" + name;
+}
+
+// The paths of the model's containers.
+const std::string MAIN = child_path("", CHUNK_MAIN);
+const std::string EDITOR = child_path(MAIN, CHUNK_EDITOR);
+const std::string MATERIAL = child_path(EDITOR, CHUNK_MATERIAL);
+const std::string OBJECT = child_path(EDITOR, CHUNK_NAMED_OBJECT);
+const std::string MESH = child_path(OBJECT, CHUNK_TRIANGLE_MESH);
+const std::string FACES = child_path(MESH, CHUNK_FACE_LIST);
+const std::string KEYFRAMER = child_path(MAIN, CHUNK_KEYFRAMER);
+const std::string NODE = child_path(KEYFRAMER, CHUNK_OBJECT_NODE);
+const uint16_t COLOR_PROPERTIES[] = {CHUNK_MATERIAL_AMBIENT, CHUNK_MATERIAL_DIFFUSE, CHUNK_MATERIAL_SPECULAR};
+const uint16_t PERCENT_PROPERTIES[] = {CHUNK_MATERIAL_SHININESS, CHUNK_MATERIAL_SHININESS_STRENGTH,
+                                       CHUNK_MATERIAL_TRANSPARENCY, CHUNK_MATERIAL_TRANSPARENCY_FALLOFF,
+                                       CHUNK_MATERIAL_REFLECTION_BLUR};
+const uint16_t TRACKS[] = {CHUNK_POSITION_TRACK, CHUNK_ROTATION_TRACK, CHUNK_SCALE_TRACK};
 
 // Bytes of a chunk's own data before its sub-chunks, for the chunks that
 // have sub-chunks; -1 for a leaf. A named object starts with its name and a
@@ -48,13 +72,14 @@ struct ChunkEntry {
 long own_data_size(uint16_t id, const std::vector<uint8_t>& b, size_t body)
 {
     switch (id) {
-    case 0x4D4D: case 0x3D3D: case 0xAFFF: case 0xA010: case 0xA020: case 0xA030: case 0xA040:
-    case 0xA041: case 0xA050: case 0xA052: case 0xA053: case 0xA084: case 0x4100: case 0xB000:
-    case 0xB002:
+    case CHUNK_MAIN: case CHUNK_EDITOR: case CHUNK_MATERIAL: case CHUNK_TRIANGLE_MESH: case CHUNK_KEYFRAMER:
+    case CHUNK_OBJECT_NODE: case CHUNK_MATERIAL_AMBIENT: case CHUNK_MATERIAL_DIFFUSE: case CHUNK_MATERIAL_SPECULAR:
+    case CHUNK_MATERIAL_SHININESS: case CHUNK_MATERIAL_SHININESS_STRENGTH: case CHUNK_MATERIAL_TRANSPARENCY:
+    case CHUNK_MATERIAL_TRANSPARENCY_FALLOFF: case CHUNK_MATERIAL_REFLECTION_BLUR: case CHUNK_MATERIAL_SELF_ILLUMINATION:
         return 0;
-    case 0x4000:
+    case CHUNK_NAMED_OBJECT:
         return (long)strlen((const char*)&b[body]) + 1;
-    case 0x4120:
+    case CHUNK_FACE_LIST:
         return 2 + 8L * u16_at(b, body);
     default:
         return -1;
@@ -71,9 +96,7 @@ bool list_chunks(const std::vector<uint8_t>& b, size_t at, size_t end, const std
         uint16_t id = u16_at(b, at);
         uint32_t length = u32_at(b, at + 2);
         if (length < 6 || length > end - at) return false;
-        char name[8];
-        snprintf(name, sizeof name, "%04X", id);
-        std::string path = parent.empty() ? name : parent + "/" + name;
+        std::string path = child_path(parent, id);
         out->push_back({path, at, length});
         long own = own_data_size(id, b, at + 6);
         if (own >= 0 && !list_chunks(b, at + 6 + (size_t)own, at + length, path, out)) return false;
@@ -116,62 +139,63 @@ TEST(HeadModel, ChunksAreLaidOutAsDesigned)
     ASSERT_TRUE(list_chunks(b, 0, b.size(), "", &chunks));
 
     // Expected outline: path and length of every chunk, in stream order.
-    auto mesh_lines = [](const std::string& at, uint32_t vertices, uint32_t faces) {
+    auto mesh_lines = [](uint32_t vertices, uint32_t faces) {
         uint32_t vertex_list = 8 + 12 * vertices, map_coords = 8 + 8 * vertices, frame = 54;
         uint32_t group = 6 + 11 + 2 + 2 * faces, smoothing = 6 + 4 * faces;
         uint32_t face_list = 8 + 8 * faces + group + smoothing;
         uint32_t mesh = 6 + vertex_list + map_coords + frame + face_list;
         std::vector<std::pair<std::string, uint32_t>> lines = {
-            {at, 6 + 11 + mesh},
-            {at + "/4100", mesh},
-            {at + "/4100/4110", vertex_list},
-            {at + "/4100/4140", map_coords},
-            {at + "/4100/4160", frame},
-            {at + "/4100/4120", face_list},
-            {at + "/4100/4120/4130", group},
-            {at + "/4100/4120/4150", smoothing},
+            {OBJECT, 6 + 11 + mesh},
+            {MESH, mesh},
+            {child_path(MESH, CHUNK_VERTEX_LIST), vertex_list},
+            {child_path(MESH, CHUNK_MAP_COORDS), map_coords},
+            {child_path(MESH, CHUNK_LOCAL_MATRIX), frame},
+            {FACES, face_list},
+            {child_path(FACES, CHUNK_FACE_MATERIAL_GROUP), group},
+            {child_path(FACES, CHUNK_SMOOTHING_GROUPS), smoothing},
         };
         return lines;
     };
     std::vector<std::pair<std::string, uint32_t>> expected = {
-        {"4D4D", (uint32_t)b.size()},
-        {"4D4D/0002", 10},
-        {"4D4D/3D3D", 0},  // filled in below
-        {"4D4D/3D3D/3D3E", 10},
-        {"4D4D/3D3D/AFFF", 170},
-        {"4D4D/3D3D/AFFF/A000", 17},
+        {MAIN, (uint32_t)b.size()},
+        {child_path(MAIN, CHUNK_FILE_VERSION), 10},
+        {EDITOR, 0},  // filled in below
+        {child_path(EDITOR, CHUNK_MESH_VERSION), 10},
+        {MATERIAL, 170},
+        {child_path(MATERIAL, CHUNK_MATERIAL_NAME), 17},
     };
-    for (const char* colour : {"A010", "A020", "A030"}) {
-        expected.push_back({std::string("4D4D/3D3D/AFFF/") + colour, 15});
-        expected.push_back({std::string("4D4D/3D3D/AFFF/") + colour + "/0011", 9});
+    for (uint16_t colour : COLOR_PROPERTIES) {
+        expected.push_back({child_path(MATERIAL, colour), 15});
+        expected.push_back({child_path(child_path(MATERIAL, colour), CHUNK_COLOR_24), 9});
     }
-    for (const char* percentage : {"A040", "A041", "A050", "A052", "A053"}) {
-        expected.push_back({std::string("4D4D/3D3D/AFFF/") + percentage, 14});
-        expected.push_back({std::string("4D4D/3D3D/AFFF/") + percentage + "/0030", 8});
+    for (uint16_t percentage : PERCENT_PROPERTIES) {
+        expected.push_back({child_path(MATERIAL, percentage), 14});
+        expected.push_back({child_path(child_path(MATERIAL, percentage), CHUNK_PERCENT_INT), 8});
     }
-    expected.push_back({"4D4D/3D3D/AFFF/A100", 8});
-    expected.push_back({"4D4D/3D3D/AFFF/A084", 14});
-    expected.push_back({"4D4D/3D3D/AFFF/A084/0030", 8});
-    expected.push_back({"4D4D/3D3D/AFFF/A087", 10});
-    expected.push_back({"4D4D/3D3D/0100", 10});
-    std::vector<std::pair<std::string, uint32_t>> emblem = mesh_lines("4D4D/3D3D/4000", kEmblemVertices, kEmblemFaces);
-    std::vector<std::pair<std::string, uint32_t>> rim = mesh_lines("4D4D/3D3D/4000", kRimVertices, kRimFaces);
+    const std::string self_illumination = child_path(MATERIAL, CHUNK_MATERIAL_SELF_ILLUMINATION);
+    expected.push_back({child_path(MATERIAL, CHUNK_MATERIAL_SHADING), 8});
+    expected.push_back({self_illumination, 14});
+    expected.push_back({child_path(self_illumination, CHUNK_PERCENT_INT), 8});
+    expected.push_back({child_path(MATERIAL, CHUNK_MATERIAL_WIRE_SIZE), 10});
+    expected.push_back({child_path(EDITOR, CHUNK_MASTER_SCALE), 10});
+    std::vector<std::pair<std::string, uint32_t>> emblem = mesh_lines(EMBLEM_VERTICES, EMBLEM_FACES);
+    std::vector<std::pair<std::string, uint32_t>> rim = mesh_lines(RIM_VERTICES, RIM_FACES);
     expected.insert(expected.end(), emblem.begin(), emblem.end());
     expected.insert(expected.end(), rim.begin(), rim.end());
     uint32_t editor = 6 + 10 + 170 + 10 + emblem[0].second + rim[0].second;
     expected[2].second = editor;
-    expected.push_back({"4D4D/B000", 397});
-    expected.push_back({"4D4D/B000/B00A", 21});
-    expected.push_back({"4D4D/B000/B008", 14});
-    expected.push_back({"4D4D/B000/B009", 10});
+    expected.push_back({KEYFRAMER, 397});
+    expected.push_back({child_path(KEYFRAMER, CHUNK_KEYFRAMER_HEADER), 21});
+    expected.push_back({child_path(KEYFRAMER, CHUNK_KEYFRAMER_SEGMENT), 14});
+    expected.push_back({child_path(KEYFRAMER, CHUNK_KEYFRAMER_CURRENT_TIME), 10});
     for (int node = 0; node < 2; ++node) {
-        expected.push_back({"4D4D/B000/B002", 173});
-        expected.push_back({"4D4D/B000/B002/B030", 8});
-        expected.push_back({"4D4D/B000/B002/B010", 23});
-        expected.push_back({"4D4D/B000/B002/B013", 18});
-        expected.push_back({"4D4D/B000/B002/B020", 38});
-        expected.push_back({"4D4D/B000/B002/B021", 42});
-        expected.push_back({"4D4D/B000/B002/B022", 38});
+        expected.push_back({NODE, 173});
+        expected.push_back({child_path(NODE, CHUNK_NODE_ID), 8});
+        expected.push_back({child_path(NODE, CHUNK_NODE_HEADER), 23});
+        expected.push_back({child_path(NODE, CHUNK_PIVOT), 18});
+        expected.push_back({child_path(NODE, CHUNK_POSITION_TRACK), 38});
+        expected.push_back({child_path(NODE, CHUNK_ROTATION_TRACK), 42});
+        expected.push_back({child_path(NODE, CHUNK_SCALE_TRACK), 38});
     }
     EXPECT_EQ(6u + 10u + editor + 397u, b.size());
 
@@ -188,65 +212,62 @@ TEST(HeadModel, SkippedChunksHoldTheDesignedValues)
     ASSERT_FALSE(b.empty());
     std::vector<ChunkEntry> chunks;
     ASSERT_TRUE(list_chunks(b, 0, b.size(), "", &chunks));
-    auto body = [&](const std::string& path, int nth = 0) {
+    // The body of the nth chunk at `parent`/`id`.
+    auto body = [&](const std::string& parent, uint16_t id, int nth = 0) {
+        std::string path = child_path(parent, id);
         const ChunkEntry* c = find_chunk(chunks, path, nth);
         EXPECT_NE(c, nullptr) << path;
         return c ? c->offset + 6 : 0;
     };
 
-    EXPECT_EQ(u32_at(b, body("4D4D/0002")), 3u);
-    EXPECT_EQ(u32_at(b, body("4D4D/3D3D/3D3E")), 3u);
-    EXPECT_EQ(float_at(b, body("4D4D/3D3D/0100")), 1.0f);
+    EXPECT_EQ(u32_at(b, body(MAIN, CHUNK_FILE_VERSION)), 3u);
+    EXPECT_EQ(u32_at(b, body(EDITOR, CHUNK_MESH_VERSION)), 3u);
+    EXPECT_EQ(float_at(b, body(EDITOR, CHUNK_MASTER_SCALE)), 1.0f);
 
-    EXPECT_STREQ((const char*)&b[body("4D4D/3D3D/AFFF/A000")], kMaterial);
-    const struct {
-        const char* path;
-        uint8_t level;
-    } colours[] = {{"4D4D/3D3D/AFFF/A010/0011", 102}, {"4D4D/3D3D/AFFF/A020/0011", 102}, {"4D4D/3D3D/AFFF/A030/0011", 255}};
-    for (const auto& c : colours) {
-        size_t at = body(c.path);
-        EXPECT_EQ(b[at], c.level) << c.path;
-        EXPECT_EQ(b[at + 1], c.level) << c.path;
-        EXPECT_EQ(b[at + 2], c.level) << c.path;
+    EXPECT_STREQ((const char*)&b[body(MATERIAL, CHUNK_MATERIAL_NAME)], MATERIAL_NAME);
+    const uint8_t levels[3] = {102, 102, 255};
+    for (int i = 0; i < 3; ++i) {
+        size_t at = body(child_path(MATERIAL, COLOR_PROPERTIES[i]), CHUNK_COLOR_24);
+        EXPECT_EQ(b[at], levels[i]) << COLOR_PROPERTIES[i];
+        EXPECT_EQ(b[at + 1], levels[i]) << COLOR_PROPERTIES[i];
+        EXPECT_EQ(b[at + 2], levels[i]) << COLOR_PROPERTIES[i];
     }
-    const struct {
-        const char* path;
-        uint16_t percent;
-    } percentages[] = {{"4D4D/3D3D/AFFF/A040/0030", 59}, {"4D4D/3D3D/AFFF/A041/0030", 0},
-                       {"4D4D/3D3D/AFFF/A050/0030", 0},  {"4D4D/3D3D/AFFF/A052/0030", 0},
-                       {"4D4D/3D3D/AFFF/A053/0030", 0},  {"4D4D/3D3D/AFFF/A084/0030", 0}};
-    for (const auto& p : percentages) EXPECT_EQ(u16_at(b, body(p.path)), p.percent) << p.path;
-    EXPECT_EQ(u16_at(b, body("4D4D/3D3D/AFFF/A100")), 1u);  // flat shading
-    EXPECT_EQ(float_at(b, body("4D4D/3D3D/AFFF/A087")), 1.0f);
+    for (uint16_t p : PERCENT_PROPERTIES) {
+        uint16_t percent = p == CHUNK_MATERIAL_SHININESS ? 59 : 0;
+        EXPECT_EQ(u16_at(b, body(child_path(MATERIAL, p), CHUNK_PERCENT_INT)), percent) << p;
+    }
+    EXPECT_EQ(u16_at(b, body(child_path(MATERIAL, CHUNK_MATERIAL_SELF_ILLUMINATION), CHUNK_PERCENT_INT)), 0u);
+    EXPECT_EQ(u16_at(b, body(MATERIAL, CHUNK_MATERIAL_SHADING)), 1u);  // flat shading
+    EXPECT_EQ(float_at(b, body(MATERIAL, CHUNK_MATERIAL_WIRE_SIZE)), 1.0f);
 
     // Names of 10 characters.
-    EXPECT_STREQ((const char*)&b[body("4D4D/3D3D/4000", 0)], kEmblem);
-    EXPECT_STREQ((const char*)&b[body("4D4D/3D3D/4000", 1)], kRim);
+    EXPECT_STREQ((const char*)&b[body(EDITOR, CHUNK_NAMED_OBJECT, 0)], EMBLEM_NAME);
+    EXPECT_STREQ((const char*)&b[body(EDITOR, CHUNK_NAMED_OBJECT, 1)], RIM_NAME);
 
     // Face flags: all three edges visible.
     for (int mesh = 0; mesh < 2; ++mesh) {
-        size_t at = body("4D4D/3D3D/4000/4100/4120", mesh);
+        size_t at = body(MESH, CHUNK_FACE_LIST, mesh);
         uint16_t count = u16_at(b, at);
         int other_flags = 0;
-        for (uint16_t f = 0; f < count; ++f) other_flags += u16_at(b, at + 2 + 8 * f + 6) != 0x0007;
+        for (uint16_t f = 0; f < count; ++f) other_flags += u16_at(b, at + 2 + 8 * f + 6) != FACE_EDGES_VISIBLE;
         EXPECT_EQ(other_flags, 0) << "mesh " << mesh;
     }
 
     // Keyframer header: revision 5, a scene name of 8 characters, 101 frames;
     // current frame 0.
-    size_t header = body("4D4D/B000/B00A");
+    size_t header = body(KEYFRAMER, CHUNK_KEYFRAMER_HEADER);
     EXPECT_EQ(u16_at(b, header), 5u);
     EXPECT_STREQ((const char*)&b[header + 2], "HEADSCNE");
     EXPECT_EQ(u32_at(b, header + 11), 101u);
-    EXPECT_EQ(u32_at(b, body("4D4D/B000/B009")), 0u);
+    EXPECT_EQ(u32_at(b, body(KEYFRAMER, CHUNK_KEYFRAMER_CURRENT_TIME)), 0u);
 
     // The node headers' second flags word, which the reader drops, and the
     // two unused words of every track header.
     for (int node = 0; node < 2; ++node) {
-        size_t at = body("4D4D/B000/B002/B010", node);
+        size_t at = body(NODE, CHUNK_NODE_HEADER, node);
         EXPECT_EQ(u16_at(b, at + 11 + 2), 0u);
-        for (const char* track : {"4D4D/B000/B002/B020", "4D4D/B000/B002/B021", "4D4D/B000/B002/B022"}) {
-            size_t t = body(track, node);
+        for (uint16_t track : TRACKS) {
+            size_t t = body(NODE, track, node);
             EXPECT_EQ(u32_at(b, t + 2), 0u) << track;
             EXPECT_EQ(u32_at(b, t + 6), 0u) << track;
             EXPECT_EQ(u32_at(b, t + 10), 1u) << track;
@@ -265,14 +286,14 @@ TEST(HeadModel, LoadsAsTwoMeshesWithOneMaterial)
     ASSERT_NE(loaded.scene, nullptr) << loaded.error;
     const Scene& scene = *loaded.scene;
     ASSERT_EQ(scene.mesh_count, 2);
-    EXPECT_STREQ(scene.meshes[0].name, kEmblem);
-    EXPECT_STREQ(scene.meshes[1].name, kRim);
-    EXPECT_EQ(scene.meshes[0].vertex_count, kEmblemVertices);
-    EXPECT_EQ(scene.meshes[0].face_count, kEmblemFaces);
-    EXPECT_EQ(scene.meshes[1].vertex_count, kRimVertices);
-    EXPECT_EQ(scene.meshes[1].face_count, kRimFaces);
+    EXPECT_STREQ(scene.meshes[0].name, EMBLEM_NAME);
+    EXPECT_STREQ(scene.meshes[1].name, RIM_NAME);
+    EXPECT_EQ(scene.meshes[0].vertex_count, EMBLEM_VERTICES);
+    EXPECT_EQ(scene.meshes[0].face_count, EMBLEM_FACES);
+    EXPECT_EQ(scene.meshes[1].vertex_count, RIM_VERTICES);
+    EXPECT_EQ(scene.meshes[1].face_count, RIM_FACES);
     ASSERT_EQ(scene.material_count, 1);
-    EXPECT_STREQ(scene.materials[0].name, kMaterial);
+    EXPECT_STREQ(scene.materials[0].name, MATERIAL_NAME);
     EXPECT_EQ(scene.camera_count, 0);
     EXPECT_EQ(scene.light_count, 0);
     EXPECT_EQ(scene.first_frame, 0);
@@ -308,8 +329,8 @@ TEST(HeadModel, KeyframeNodesAreNeutralAndReachTheirMeshes)
         const Mesh& mesh = loaded.scene->meshes[i];
         SCOPED_TRACE(mesh.name);
         EXPECT_EQ(mesh.node_id, i);
-        EXPECT_EQ(mesh.parent_id, 0xFFFF);
-        EXPECT_EQ(mesh.node_flags, 0x4000);
+        EXPECT_EQ(mesh.parent_id, NO_PARENT);
+        EXPECT_EQ(mesh.node_flags, OBJECT_NODE_FLAGS);
         EXPECT_EQ(mesh.has_children, 0);
         EXPECT_EQ(mesh.pivot.x, 0.0f);
         EXPECT_EQ(mesh.pivot.y, 0.0f);

@@ -98,16 +98,16 @@ TEST(ParentFlags, AnyMeshCameraTargetOrLightNamingTheNode)
     // (node 7) by another mesh, mesh 5 (node 8) by a camera.
     SceneFixture f(6, 2, 1);
     const uint16_t ids[6] = {3, 4, 5, 6, 7, 8};
-    const uint16_t parents[6] = {0xFFFF, 0xFFFF, 5, 0xFFFF, 0xFFFF, 7};
+    const uint16_t parents[6] = {NO_PARENT, NO_PARENT, 5, NO_PARENT, NO_PARENT, 7};
     for (int i = 0; i < 6; ++i) {
         f.meshes[i].node_id = ids[i];
         f.meshes[i].parent_id = parents[i];
         f.meshes[i].has_children = 9;  // overwritten by the pass
     }
-    f.cameras[0].parent_id = 0xFFFF;
+    f.cameras[0].parent_id = NO_PARENT;
     f.cameras[0].target_parent_id = 4;
     f.cameras[1].parent_id = 8;
-    f.cameras[1].target_parent_id = 0xFFFF;
+    f.cameras[1].target_parent_id = NO_PARENT;
     f.lights[0].parent_id = 3;
     mark_parent_meshes(&f.scene);
     const uint16_t expected[6] = {1, 1, 1, 0, 1, 1};
@@ -120,10 +120,10 @@ TEST(ParentFlags, RecordsWithoutNodesNameNodeZero)
     // counts as its parent.
     SceneFixture f(2, 1, 0);
     f.meshes[0].node_id = 0;
-    f.meshes[0].parent_id = 0xFFFF;
+    f.meshes[0].parent_id = NO_PARENT;
     f.meshes[1].node_id = 1;
-    f.meshes[1].parent_id = 0xFFFF;
-    f.cameras[0].parent_id = 0xFFFF;
+    f.meshes[1].parent_id = NO_PARENT;
+    f.cameras[0].parent_id = NO_PARENT;
     mark_parent_meshes(&f.scene);
     EXPECT_EQ(f.meshes[0].has_children, 1);
     EXPECT_EQ(f.meshes[1].has_children, 0);
@@ -217,28 +217,23 @@ TEST(PostLoad, LoadRunsMatricesAndParentFlags)
 {
     // Through load_3ds: a frame read from the stream and a pivot from the
     // node give the object matrix; the node ids give the parent flags.
-    std::vector<uint8_t> image = main_chunk([](ChunkWriter* w) {
-        begin_chunk(w, 0x3D3D);
+    std::vector<uint8_t> image = test_stream([](ChunkWriter* w) {
+        begin_chunk(w, CHUNK_EDITOR);
         for (const char* name : {"parent", "child"}) {
             begin_named_object(w, name);
-            begin_chunk(w, 0x4100);
-            begin_chunk(w, 0x4160);
-            const float frame[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0.5f, 0.5f, 0.5f};
-            put_floats(w, frame, 12);
-            end_chunk(w);
+            begin_chunk(w, CHUNK_TRIANGLE_MESH);
+            put_local_matrix(w, {1, 0, 0, 0, 1, 0, 0, 0, 1, 0.5f, 0.5f, 0.5f});
             end_chunk(w);
             end_chunk(w);
         }
         end_chunk(w);
-        begin_chunk(w, 0xB000);
-        begin_chunk(w, 0xB002);
+        begin_chunk(w, CHUNK_KEYFRAMER);
+        begin_chunk(w, CHUNK_OBJECT_NODE);
         put_node_id(w, 0);
-        put_node_header(w, "parent", 0, 0, 0xFFFF);
-        begin_chunk(w, 0xB013);
-        for (float v : {1.0f, 2.0f, 3.0f}) put_float(w, v);
+        put_node_header(w, "parent", 0, 0, NO_PARENT);
+        put_floats_chunk(w, CHUNK_PIVOT, {1.0f, 2.0f, 3.0f});
         end_chunk(w);
-        end_chunk(w);
-        begin_chunk(w, 0xB002);
+        begin_chunk(w, CHUNK_OBJECT_NODE);
         put_node_id(w, 1);
         put_node_header(w, "child", 0, 0, 0);
         end_chunk(w);

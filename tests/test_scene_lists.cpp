@@ -9,8 +9,8 @@ namespace {
 
 std::vector<uint8_t> five_of_each()
 {
-    return main_chunk([](ChunkWriter* w) {
-        begin_chunk(w, 0x3D3D);
+    return test_stream([](ChunkWriter* w) {
+        begin_chunk(w, CHUNK_EDITOR);
         for (const char* name : {"a", "b", "c", "d", "e"}) {
             put_material(w, name);
             put_mesh_object(w, name, {{1, 2, 3}}, {{0, 0, 0, 0}});
@@ -23,7 +23,7 @@ std::vector<uint8_t> five_of_each()
 
 // The 1st, 2nd, 3rd and 5th additions to a list find its array full (0, 1,
 // 2 and 4 records) and grow it to these capacities; the 4th fits.
-const size_t kGrownCapacities[] = {1, 2, 4, 8};
+const size_t GROWN_CAPACITIES[] = {1, 2, 4, 8};
 
 TEST(SceneLists, ArraysGrowByDoublingWhenFull)
 {
@@ -31,7 +31,7 @@ TEST(SceneLists, ArraysGrowByDoublingWhenFull)
     ASSERT_NE(loaded.scene, nullptr) << loaded.error;
     // Material, mesh, light, camera, at each growth.
     std::vector<size_t> expected;
-    for (size_t capacity : kGrownCapacities)
+    for (size_t capacity : GROWN_CAPACITIES)
         for (size_t size : {sizeof(Material), sizeof(Mesh), sizeof(Light), sizeof(Camera)})
             expected.push_back(capacity * size);
     EXPECT_EQ(g_realloc_sizes, expected);
@@ -75,14 +75,14 @@ TEST(SceneLists, GrowthFailureNamesTheListAndTheSizeAsked)
 
 TEST(SceneLists, ArrayAllocationFailureIsReportedWithItsSize)
 {
-    std::vector<uint8_t> image = main_chunk([](ChunkWriter* w) {
-        begin_chunk(w, 0x3D3D);
+    std::vector<uint8_t> image = test_stream([](ChunkWriter* w) {
+        begin_chunk(w, CHUNK_EDITOR);
         put_mesh_object(w, "m", {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}, {{0, 1, 2, 0}, {2, 1, 0, 0}});
         end_chunk(w);
-        begin_chunk(w, 0xB000);
-        begin_chunk(w, 0xB002);
-        put_node_header(w, "m", 0, 0, 0xFFFF);
-        begin_track(w, 0xB021, 0, 2);
+        begin_chunk(w, CHUNK_KEYFRAMER);
+        begin_chunk(w, CHUNK_OBJECT_NODE);
+        put_node_header(w, "m", 0, 0, NO_PARENT);
+        begin_track(w, CHUNK_ROTATION_TRACK, 0, 2);
         for (int i = 0; i < 2; ++i) {
             put_key_head(w, 0, 0);
             const float v[4] = {1, 0, 0, 1};
@@ -115,14 +115,14 @@ TEST(SceneLists, FreshRecordsAreZero)
 {
     // Four of each: the first record lands in a new array, the fourth in
     // the spare room of a doubled one.
-    std::vector<uint8_t> image = main_chunk([](ChunkWriter* w) {
-        begin_chunk(w, 0x3D3D);
+    std::vector<uint8_t> image = test_stream([](ChunkWriter* w) {
+        begin_chunk(w, CHUNK_EDITOR);
         for (int i = 0; i < 4; ++i) {
             begin_named_object(w, "");
-            begin_chunk(w, 0x4100);
+            begin_chunk(w, CHUNK_TRIANGLE_MESH);
             end_chunk(w);
             end_chunk(w);
-            begin_chunk(w, 0xAFFF);
+            begin_chunk(w, CHUNK_MATERIAL);
             end_chunk(w);
         }
         end_chunk(w);

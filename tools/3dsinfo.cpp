@@ -15,11 +15,11 @@
 
 #include "load_3ds.h"
 
-static const char* const g_usage = "usage: 3dsinfo FILE [--json]\n";
+static const char* const USAGE = "usage: 3dsinfo FILE [--json]\n";
 
 static void print_help()
 {
-    printf("%s", g_usage);
+    printf("%s", USAGE);
     printf("\n"
            "Loads FILE with the saver's 3DS reader and prints what the scene holds:\n"
            "per mesh its name, vertex and face counts, extents, the materials of its\n"
@@ -308,7 +308,7 @@ static void print_json(const char* path, const Scene* scene)
 static int usage_error(const char* message, const char* arg)
 {
     if (message) fprintf(stderr, "3dsinfo: %s%s\n", message, arg ? arg : "");
-    fputs(g_usage, stderr);
+    fputs(USAGE, stderr);
     return 2;
 }
 

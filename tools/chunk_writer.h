@@ -1,6 +1,6 @@
 // chunk_writer.h - builds 3DS chunk streams in memory: open a chunk, put
-// little-endian fields, close it, and its length is filled in. Used by the
-// tests, the benchmark's scene generator and the fuzzer's seeds.
+// little-endian fields, close it, and its length is filled in. The chunks
+// themselves are in write_3ds.h.
 #ifndef TOOLS_CHUNK_WRITER_H
 #define TOOLS_CHUNK_WRITER_H
 
@@ -12,6 +12,7 @@
 struct ChunkWriter {
     std::vector<uint8_t> bytes;
     std::vector<size_t> open_chunks;  // header offsets of the chunks not yet closed
+    uint32_t track_unused_word = 0;   // written into the two unused words of every track header
 };
 
 void put_u8(ChunkWriter* w, uint8_t value);

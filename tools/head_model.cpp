@@ -35,15 +35,15 @@
 #include <set>
 #include <utility>
 
-#include "chunk_writer.h"
+#include "write_3ds.h"
 
 // --- Reproducible arithmetic ---
 
 // Positions are multiples of 1/4096 in each axis: exactly representable as
 // floats, and the rounding to the grid absorbs any last-bit difference in
 // the arithmetic before it.
-static const double g_grid = 4096.0;
-static const double g_two_pi = 6.283185307179586;
+static const double GRID = 4096.0;
+static const double TWO_PI = 6.283185307179586;
 
 // Sine and cosine of an angle given in turns, by plain arithmetic: a
 // reduction to the nearest quarter turn and Taylor series on [-1/8, 1/8]
@@ -52,7 +52,7 @@ static void sin_cos_turns(double turns, double* s, double* c)
 {
     double t = turns - floor(turns);
     double quarter = floor(t * 4.0 + 0.5);
-    double x = (t - quarter * 0.25) * g_two_pi;
+    double x = (t - quarter * 0.25) * TWO_PI;
     double x2 = x * x;
     double sn = x * (1 - x2 / 6 * (1 - x2 / 20 * (1 - x2 / 42 * (1 - x2 / 72 * (1 - x2 / 110 * (1 - x2 / 156 * (1 - x2 / 210)))))));
     double cs = 1 - x2 / 2 * (1 - x2 / 12 * (1 - x2 / 30 * (1 - x2 / 56 * (1 - x2 / 90 * (1 - x2 / 132 * (1 - x2 / 182))))));
@@ -68,7 +68,7 @@ static void sin_cos_turns(double turns, double* s, double* c)
 // angles are bitwise equal.
 static double turns_of(int64_t num, int64_t den) { return (double)(((num % den) + den) % den) / (double)den; }
 
-static int32_t to_grid(double v) { return (int32_t)llround(v * g_grid); }
+static int32_t to_grid(double v) { return (int32_t)llround(v * GRID); }
 
 // --- Mesh building ---
 
@@ -257,21 +257,21 @@ static void fill_polygon(MeshBuild* m, std::vector<uint16_t> polygon)
 // --- The design ---
 
 // Heights (drawing z). Everything stays within 0.07 of the plane.
-static const double g_field_z = -0.03;
+static const double FIELD_Z = -0.03;
 
 // The boss: table, star points, girdle.
-static const double g_table_radius = 0.17, g_table_z = 0.068;
-static const double g_star_radius = 0.33, g_star_z = 0.035;
-static const double g_girdle_radius = 0.46, g_girdle_z = 0.0;
+static const double TABLE_RADIUS = 0.17, TABLE_Z = 0.068;
+static const double STAR_RADIUS = 0.33, STAR_Z = 0.035;
+static const double GIRDLE_RADIUS = 0.46, GIRDLE_Z = 0.0;
 
-// The rope: 2 * g_strands columns (ridge, groove, ridge, ...) on five
+// The rope: 2 * STRANDS columns (ridge, groove, ridge, ...) on five
 // rings from the girdle to the star's base; each ring half a column behind
 // the one inside it, so the strands twist.
-static const int g_strands = 40;
-static const int g_rope_rings = 5;
-static const double g_rope_outer_radius = 1.0;
-static const double g_rope_ridge = 0.05, g_rope_groove = 0.015;
-static const double g_rope_swell[g_rope_rings] = {0.0, 0.7, 1.0, 0.7, 0.0};
+static const int STRANDS = 40;
+static const int ROPE_RINGS = 5;
+static const double ROPE_OUTER_RADIUS = 1.0;
+static const double ROPE_RIDGE = 0.05, ROPE_GROOVE = 0.015;
+static const double ROPE_SWELL[ROPE_RINGS] = {0.0, 0.7, 1.0, 0.7, 0.0};
 
 // The star: eight arms; arm a points along a/8 of a turn (so one arm points
 // straight up) and is a fan of five rays side by side, ray s (0..39) along
@@ -280,19 +280,19 @@ static const double g_rope_swell[g_rope_rings] = {0.0, 0.7, 1.0, 0.7, 0.0};
 // rays of an arm meet in a valley on the field from the base out to a
 // notch, beyond which their flanks run free to the tips. Indexed by the
 // ray's distance from the arm's middle.
-static const int g_arms = 8, g_rays_per_arm = 5;
-static const int g_rays = g_arms * g_rays_per_arm;
-static const double g_peak_radius = 1.25;
-static const double g_ray_length[3] = {3.05, 2.55, 2.05};
-static const double g_peak_z[3] = {0.05, 0.045, 0.04};
-static const double g_shoulder_z[3] = {0.02, 0.018, 0.015};
-static const double g_notch_inset = 0.45;  // a notch lies this far inside the shorter ray's tip
+static const int ARMS = 8, RAYS_PER_ARM = 5;
+static const int RAYS = ARMS * RAYS_PER_ARM;
+static const double PEAK_RADIUS = 1.25;
+static const double RAY_LENGTH[3] = {3.05, 2.55, 2.05};
+static const double PEAK_Z[3] = {0.05, 0.045, 0.04};
+static const double SHOULDER_Z[3] = {0.02, 0.018, 0.015};
+static const double NOTCH_INSET = 0.45;  // a notch lies this far inside the shorter ray's tip
 
-// The studs: g_studs eight-sided pyramids between radius 3.2 and 3.45.
-static const int g_studs = 80;
-static const double g_stud_inner_radius = 3.2, g_stud_outer_radius = 3.45, g_stud_z = 0.02;
+// The studs: STUDS eight-sided pyramids between radius 3.2 and 3.45.
+static const int STUDS = 80;
+static const double STUD_INNER_RADIUS = 3.2, STUD_OUTER_RADIUS = 3.45, STUD_Z = 0.02;
 
-// The rim: rings of g_rim_columns points from the studs outwards, each
+// The rim: rings of RIM_COLUMNS points from the studs outwards, each
 // with its radius, the heights of its even and odd points, and a shift
 // (1 puts the points half a column on). The top is reeded: two rings of
 // alternating heights, the outer shifted, so the reeds run aslant.
@@ -300,9 +300,9 @@ struct RimRing {
     double radius, even_z, odd_z;
     int shift;
 };
-static const int g_rim_columns = 2 * g_studs;
-static const RimRing g_rim_rings[] = {
-    {3.45, g_field_z, g_field_z, 0},  // on the emblem's edge
+static const int RIM_COLUMNS = 2 * STUDS;
+static const RimRing RIM_RINGS[] = {
+    {3.45, FIELD_Z, FIELD_Z, 0},  // on the emblem's edge
     {3.55, 0.045, 0.045, 0},          // inner bevel
     {3.62, 0.066, 0.035, 0},          // reeded top
     {3.90, 0.066, 0.035, 1},
@@ -311,33 +311,33 @@ static const RimRing g_rim_rings[] = {
 };
 
 // Ray s of the star, counted from 0 to 39 however far s runs past either end.
-static int ray_of(int s) { return ((s % g_rays) + g_rays) % g_rays; }
+static int ray_of(int s) { return ((s % RAYS) + RAYS) % RAYS; }
 // The ray's place across its arm, 0 .. 4.
-static int arm_place(int s) { return (ray_of(s) + g_rays_per_arm / 2) % g_rays_per_arm; }
+static int arm_place(int s) { return (ray_of(s) + RAYS_PER_ARM / 2) % RAYS_PER_ARM; }
 // The ray's distance from its arm's middle ray, 0 .. 2.
-static int ray_rank(int s) { return abs(arm_place(s) - g_rays_per_arm / 2); }
+static int ray_rank(int s) { return abs(arm_place(s) - RAYS_PER_ARM / 2); }
 
 static void build_emblem(MeshBuild* m)
 {
     // Rope rings, inside out; ring i's column j sits at (2j + 4 - i) / 160
     // of a turn, so the outermost ring has column j at j/80, under the star's rays.
-    const int columns = 2 * g_strands;
+    const int columns = 2 * STRANDS;
     std::vector<std::vector<RingPoint>> rope;
-    for (int i = 0; i < g_rope_rings; ++i) {
-        double t = (double)i / (g_rope_rings - 1);
-        double radius = g_girdle_radius + t * (g_rope_outer_radius - g_girdle_radius);
-        double base = g_girdle_z + t * (g_field_z - g_girdle_z);
+    for (int i = 0; i < ROPE_RINGS; ++i) {
+        double t = (double)i / (ROPE_RINGS - 1);
+        double radius = GIRDLE_RADIUS + t * (ROPE_OUTER_RADIUS - GIRDLE_RADIUS);
+        double base = GIRDLE_Z + t * (FIELD_Z - GIRDLE_Z);
         std::vector<RingPoint> ring;
         for (int j = 0; j < columns; ++j) {
-            double z = base + g_rope_swell[i] * (j % 2 == 0 ? g_rope_ridge : g_rope_groove);
-            int64_t angle = 2 * j + (g_rope_rings - 1 - i);
+            double z = base + ROPE_SWELL[i] * (j % 2 == 0 ? ROPE_RIDGE : ROPE_GROOVE);
+            int64_t angle = 2 * j + (ROPE_RINGS - 1 - i);
             ring.push_back({polar_point(m, radius, turns_of(angle, 2 * columns), z), angle});
         }
         rope.push_back(ring);
     }
     // Each ring's first point is half a column behind the first point of
     // the ring inside it, so the bands between them are zigzags.
-    for (int i = 0; i + 1 < g_rope_rings; ++i) stitch_rings(m, rope[i + 1], rope[i], 2 * columns);
+    for (int i = 0; i + 1 < ROPE_RINGS; ++i) stitch_rings(m, rope[i + 1], rope[i], 2 * columns);
 
     // The boss, on the rope's inner ring. Girdle point g (0..79) at g/80
     // of a turn is rope column g - 2.
@@ -345,8 +345,8 @@ static void build_emblem(MeshBuild* m)
     auto girdle = [&](int g) { return inner[(size_t)(((g - 2) % columns + columns) % columns)].index; };
     uint16_t table[8], star[8];
     for (int k = 0; k < 8; ++k) {
-        table[k] = polar_point(m, g_table_radius, turns_of(k, 8), g_table_z);
-        star[k] = polar_point(m, g_star_radius, turns_of(2 * k + 1, 16), g_star_z);
+        table[k] = polar_point(m, TABLE_RADIUS, turns_of(k, 8), TABLE_Z);
+        star[k] = polar_point(m, STAR_RADIUS, turns_of(2 * k + 1, 16), STAR_Z);
     }
     for (int k = 1; k + 1 < 8; ++k) add_face(m, table[0], table[k], table[k + 1]);
     const int per_octant = columns / 8;
@@ -360,27 +360,27 @@ static void build_emblem(MeshBuild* m)
 
     // The rays, on the rope's outer ring: ray s has its middle on column
     // 2s and the valleys beside it on columns 2s - 1 and 2s + 1.
-    const std::vector<RingPoint>& base = rope[g_rope_rings - 1];
+    const std::vector<RingPoint>& base = rope[ROPE_RINGS - 1];
     auto base_point = [&](int j) { return base[(size_t)((j % columns + columns) % columns)].index; };
-    std::vector<uint16_t> tips, notches(g_rays);  // notches[s]: between rays s and s + 1 of one arm
-    for (int s = 0; s < g_rays; ++s) {
-        tips.push_back(polar_point(m, g_ray_length[ray_rank(s)], turns_of(s, g_rays), g_field_z));
-        if (arm_place(s) == g_rays_per_arm - 1) continue;
-        double notch_radius = std::min(g_ray_length[ray_rank(s)], g_ray_length[ray_rank(s + 1)]) - g_notch_inset;
-        notches[(size_t)s] = polar_point(m, notch_radius, turns_of(2 * s + 1, 2 * g_rays), g_field_z);
+    std::vector<uint16_t> tips, notches(RAYS);  // notches[s]: between rays s and s + 1 of one arm
+    for (int s = 0; s < RAYS; ++s) {
+        tips.push_back(polar_point(m, RAY_LENGTH[ray_rank(s)], turns_of(s, RAYS), FIELD_Z));
+        if (arm_place(s) == RAYS_PER_ARM - 1) continue;
+        double notch_radius = std::min(RAY_LENGTH[ray_rank(s)], RAY_LENGTH[ray_rank(s + 1)]) - NOTCH_INSET;
+        notches[(size_t)s] = polar_point(m, notch_radius, turns_of(2 * s + 1, 2 * RAYS), FIELD_Z);
     }
-    for (int s = 0; s < g_rays; ++s) {
+    for (int s = 0; s < RAYS; ++s) {
         int rank = ray_rank(s);
-        double turns = turns_of(s, g_rays);
-        uint16_t peak = polar_point(m, g_peak_radius, turns, g_peak_z[rank]);
-        uint16_t shoulder = polar_point(m, 0.5 * (g_peak_radius + g_ray_length[rank]), turns, g_shoulder_z[rank]);
+        double turns = turns_of(s, RAYS);
+        uint16_t peak = polar_point(m, PEAK_RADIUS, turns, PEAK_Z[rank]);
+        uint16_t shoulder = polar_point(m, 0.5 * (PEAK_RADIUS + RAY_LENGTH[rank]), turns, SHOULDER_Z[rank]);
         uint16_t tip = tips[(size_t)s];
         add_face(m, base_point(2 * s - 1), peak, base_point(2 * s));
         add_face(m, base_point(2 * s), peak, base_point(2 * s + 1));
         int place = arm_place(s);
         for (int side = -1; side <= 1; side += 2) {
             uint16_t valley = base_point(2 * s + side);
-            bool inner = side < 0 ? place > 0 : place < g_rays_per_arm - 1;
+            bool inner = side < 0 ? place > 0 : place < RAYS_PER_ARM - 1;
             if (inner) {
                 uint16_t notch = notches[(size_t)ray_of(side < 0 ? s - 1 : s)];
                 add_face(m, valley, notch, peak);
@@ -395,20 +395,20 @@ static void build_emblem(MeshBuild* m)
 
     // The studs' rings: inner and outer circles with a point at every
     // corner and edge middle, the side middles between, the apexes.
-    const int half_steps = 2 * g_studs;
+    const int half_steps = 2 * STUDS;
     std::vector<uint16_t> stud_inner, stud_outer, stud_side, stud_apex;
-    double middle_radius = 0.5 * (g_stud_inner_radius + g_stud_outer_radius);
+    double middle_radius = 0.5 * (STUD_INNER_RADIUS + STUD_OUTER_RADIUS);
     for (int j = 0; j < half_steps; ++j) {
-        stud_inner.push_back(polar_point(m, g_stud_inner_radius, turns_of(j, half_steps), g_field_z));
-        stud_outer.push_back(polar_point(m, g_stud_outer_radius, turns_of(j, half_steps), g_field_z));
+        stud_inner.push_back(polar_point(m, STUD_INNER_RADIUS, turns_of(j, half_steps), FIELD_Z));
+        stud_outer.push_back(polar_point(m, STUD_OUTER_RADIUS, turns_of(j, half_steps), FIELD_Z));
     }
-    for (int b = 0; b < g_studs; ++b) {
-        stud_side.push_back(polar_point(m, middle_radius, turns_of(b, g_studs), g_field_z));
-        stud_apex.push_back(polar_point(m, middle_radius, turns_of(2 * b + 1, half_steps), g_stud_z));
+    for (int b = 0; b < STUDS; ++b) {
+        stud_side.push_back(polar_point(m, middle_radius, turns_of(b, STUDS), FIELD_Z));
+        stud_apex.push_back(polar_point(m, middle_radius, turns_of(2 * b + 1, half_steps), STUD_Z));
     }
-    for (int b = 0; b < g_studs; ++b) {
+    for (int b = 0; b < STUDS; ++b) {
         int c0 = 2 * b, c1 = 2 * b + 1, c2 = (2 * b + 2) % half_steps;
-        const uint16_t outline[8] = {stud_inner[c0], stud_inner[c1], stud_inner[c2], stud_side[(b + 1) % g_studs],
+        const uint16_t outline[8] = {stud_inner[c0], stud_inner[c1], stud_inner[c2], stud_side[(b + 1) % STUDS],
                                      stud_outer[c2], stud_outer[c1], stud_outer[c0], stud_side[b]};
         for (int e = 0; e < 8; ++e) add_face(m, stud_apex[b], outline[e], outline[(e + 1) % 8]);
     }
@@ -417,19 +417,19 @@ static void build_emblem(MeshBuild* m)
     // arm a's middle ray to the studs, along their inner circle to the next
     // arm's middle, and back over that arm's outline (tips and notches) to
     // the valley between the arms and out over arm a's outline.
-    const int steps_per_arm = half_steps / g_arms;
-    for (int a = 0; a < g_arms; ++a) {
-        int middle = a * g_rays_per_arm, next_middle = middle + g_rays_per_arm;
+    const int steps_per_arm = half_steps / ARMS;
+    for (int a = 0; a < ARMS; ++a) {
+        int middle = a * RAYS_PER_ARM, next_middle = middle + RAYS_PER_ARM;
         std::vector<uint16_t> polygon;
         polygon.push_back(tips[(size_t)middle]);
         for (int j = 0; j <= steps_per_arm; ++j) polygon.push_back(stud_inner[(size_t)((a * steps_per_arm + j) % half_steps)]);
-        for (int s = next_middle; s > next_middle - g_rays_per_arm / 2; --s) {
+        for (int s = next_middle; s > next_middle - RAYS_PER_ARM / 2; --s) {
             polygon.push_back(tips[(size_t)ray_of(s)]);
             polygon.push_back(notches[(size_t)ray_of(s - 1)]);
         }
-        polygon.push_back(tips[(size_t)ray_of(next_middle - g_rays_per_arm / 2)]);
-        polygon.push_back(base_point(2 * (middle + g_rays_per_arm / 2) + 1));
-        for (int s = middle + g_rays_per_arm / 2; s > middle; --s) {
+        polygon.push_back(tips[(size_t)ray_of(next_middle - RAYS_PER_ARM / 2)]);
+        polygon.push_back(base_point(2 * (middle + RAYS_PER_ARM / 2) + 1));
+        for (int s = middle + RAYS_PER_ARM / 2; s > middle; --s) {
             polygon.push_back(tips[(size_t)ray_of(s)]);
             polygon.push_back(notches[(size_t)ray_of(s - 1)]);
         }
@@ -440,160 +440,67 @@ static void build_emblem(MeshBuild* m)
 static void build_rim(MeshBuild* m)
 {
     std::vector<std::vector<RingPoint>> rings;
-    for (const RimRing& r : g_rim_rings) rings.push_back(add_ring(m, g_rim_columns, r.shift, r.radius, r.even_z, r.odd_z));
-    for (size_t i = 0; i + 1 < rings.size(); ++i) stitch_rings(m, rings[i], rings[i + 1], 2 * g_rim_columns);
+    for (const RimRing& r : RIM_RINGS) rings.push_back(add_ring(m, RIM_COLUMNS, r.shift, r.radius, r.even_z, r.odd_z));
+    for (size_t i = 0; i + 1 < rings.size(); ++i) stitch_rings(m, rings[i], rings[i + 1], 2 * RIM_COLUMNS);
 }
 
 // --- Writing ---
 
-static const char* const g_material_name = "WHITEMETAL";
-static const char* const g_emblem_name = "ORDER_STAR";
-static const char* const g_rim_name = "REEDED_RIM";
-static const char* const g_scene_name = "HEADSCNE";
+static const char* const MATERIAL_NAME = "WHITEMETAL";
+static const char* const EMBLEM_NAME = "ORDER_STAR";
+static const char* const RIM_NAME = "REEDED_RIM";
+static const char* const SCENE_NAME = "HEADSCNE";
 
-static void put_colour(ChunkWriter* w, uint16_t id, uint8_t level)
+// A white metal: grey ambient and diffuse, white highlights, flat shading.
+static void put_head_material(ChunkWriter* w)
 {
-    begin_chunk(w, id);
-    begin_chunk(w, 0x0011);
-    put_u8(w, level);
-    put_u8(w, level);
-    put_u8(w, level);
-    end_chunk(w);
-    end_chunk(w);
-}
-
-static void put_percentage(ChunkWriter* w, uint16_t id, uint16_t percent)
-{
-    begin_chunk(w, id);
-    begin_chunk(w, 0x0030);
-    put_u16(w, percent);
-    end_chunk(w);
-    end_chunk(w);
-}
-
-static void put_material(ChunkWriter* w)
-{
-    begin_chunk(w, 0xAFFF);
-    begin_chunk(w, 0xA000);
-    put_string(w, g_material_name);
-    end_chunk(w);
-    put_colour(w, 0xA010, 102);  // ambient
-    put_colour(w, 0xA020, 102);  // diffuse
-    put_colour(w, 0xA030, 255);  // specular
-    put_percentage(w, 0xA040, 59);  // shininess
-    put_percentage(w, 0xA041, 0);   // shininess strength
-    put_percentage(w, 0xA050, 0);   // transparency
-    put_percentage(w, 0xA052, 0);   // transparency falloff
-    put_percentage(w, 0xA053, 0);   // reflection blur
-    begin_chunk(w, 0xA100);         // shading: 1, flat
-    put_u16(w, 1);
-    end_chunk(w);
-    put_percentage(w, 0xA084, 0);  // self-illumination
-    begin_chunk(w, 0xA087);        // wire size
-    put_float(w, 1.0f);
-    end_chunk(w);
+    begin_material(w, MATERIAL_NAME);
+    put_color_24_property(w, CHUNK_MATERIAL_AMBIENT, 102, 102, 102);
+    put_color_24_property(w, CHUNK_MATERIAL_DIFFUSE, 102, 102, 102);
+    put_color_24_property(w, CHUNK_MATERIAL_SPECULAR, 255, 255, 255);
+    put_percent_property(w, CHUNK_MATERIAL_SHININESS, 59);
+    put_percent_property(w, CHUNK_MATERIAL_SHININESS_STRENGTH, 0);
+    put_percent_property(w, CHUNK_MATERIAL_TRANSPARENCY, 0);
+    put_percent_property(w, CHUNK_MATERIAL_TRANSPARENCY_FALLOFF, 0);
+    put_percent_property(w, CHUNK_MATERIAL_REFLECTION_BLUR, 0);
+    put_u16_chunk(w, CHUNK_MATERIAL_SHADING, 1);
+    put_percent_property(w, CHUNK_MATERIAL_SELF_ILLUMINATION, 0);
+    put_floats_chunk(w, CHUNK_MATERIAL_WIRE_SIZE, {1.0f});
     end_chunk(w);
 }
 
 // Grid units to a file coordinate (exact: the values are far below 2^24).
-static float from_grid(int32_t v) { return (float)v / (float)g_grid; }
+static float from_grid(int32_t v) { return (float)v / (float)GRID; }
 
-static void put_mesh_object(ChunkWriter* w, const char* name, const MeshBuild& m)
+static void put_head_mesh_object(ChunkWriter* w, const char* name, const MeshBuild& m)
 {
-    begin_chunk(w, 0x4000);
-    put_string(w, name);
-    begin_chunk(w, 0x4100);
+    begin_named_object(w, name);
+    begin_chunk(w, CHUNK_TRIANGLE_MESH);
 
     // Vertices in file axes: drawing (x, y, z) is stored as (x, z, y).
-    begin_chunk(w, 0x4110);
-    put_u16(w, (uint16_t)m.points.size());
-    for (const GridPoint& p : m.points) {
-        put_float(w, from_grid(p.x));
-        put_float(w, from_grid(p.z));
-        put_float(w, from_grid(p.y));
-    }
-    end_chunk(w);
+    std::vector<Vec3> positions;
+    for (const GridPoint& p : m.points) positions.push_back({from_grid(p.x), from_grid(p.z), from_grid(p.y)});
+    put_vertex_list(w, positions);
 
     // Map coordinates: the drawing plane's square [-4.25, 4.25] onto [0, 1].
-    begin_chunk(w, 0x4140);
-    put_u16(w, (uint16_t)m.points.size());
-    const double half_side = 4.25 * g_grid;
+    std::vector<float> uv;
+    const double half_side = 4.25 * GRID;
     for (const GridPoint& p : m.points) {
-        put_float(w, (float)((p.x + half_side) / (2 * half_side)));
-        put_float(w, (float)((p.y + half_side) / (2 * half_side)));
+        uv.push_back((float)((p.x + half_side) / (2 * half_side)));
+        uv.push_back((float)((p.y + half_side) / (2 * half_side)));
     }
-    end_chunk(w);
+    put_map_coords(w, uv);
 
     // Local frame: unit axes, origin a hair off the centre.
-    begin_chunk(w, 0x4160);
-    const float frame[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0.001f, 0.001f, 0.001f};
-    put_floats(w, frame, 12);
+    put_local_matrix(w, {1, 0, 0, 0, 1, 0, 0, 0, 1, 0.001f, 0.001f, 0.001f});
+
+    std::vector<FaceSpec> faces;
+    for (const std::array<uint16_t, 3>& f : m.faces) faces.push_back({f[0], f[1], f[2], FACE_EDGES_VISIBLE});
+    begin_face_list(w, faces);
+    put_material_group(w, MATERIAL_NAME, face_range(0, (uint16_t)faces.size()));
+    put_smoothing_groups(w, std::vector<uint32_t>(faces.size(), 0));  // no smoothing: the medal is faceted
     end_chunk(w);
 
-    begin_chunk(w, 0x4120);
-    put_u16(w, (uint16_t)m.faces.size());
-    for (const std::array<uint16_t, 3>& f : m.faces) {
-        put_u16(w, f[0]);
-        put_u16(w, f[1]);
-        put_u16(w, f[2]);
-        put_u16(w, 0x0007);  // all three edges visible
-    }
-    begin_chunk(w, 0x4130);
-    put_string(w, g_material_name);
-    put_u16(w, (uint16_t)m.faces.size());
-    for (size_t i = 0; i < m.faces.size(); ++i) put_u16(w, (uint16_t)i);
-    end_chunk(w);
-    begin_chunk(w, 0x4150);  // no smoothing: the medal is faceted
-    for (size_t i = 0; i < m.faces.size(); ++i) put_u32(w, 0);
-    end_chunk(w);
-    end_chunk(w);
-
-    end_chunk(w);
-    end_chunk(w);
-}
-
-// A track header: flags 0, two unused words, the key count; then the frame
-// and spline flags (0: no spline floats) of its one key at frame 0.
-static void begin_one_key_track(ChunkWriter* w, uint16_t id)
-{
-    begin_chunk(w, id);
-    put_u16(w, 0);
-    put_u32(w, 0);
-    put_u32(w, 0);
-    put_u32(w, 1);
-    put_u32(w, 0);
-    put_u16(w, 0);
-}
-
-// A neutral object node: no pivot, no translation, no rotation (angle 0
-// about the z axis), unit scale, no parent.
-static void put_object_node(ChunkWriter* w, uint16_t node_id, const char* mesh_name)
-{
-    begin_chunk(w, 0xB002);
-    begin_chunk(w, 0xB030);
-    put_u16(w, node_id);
-    end_chunk(w);
-    begin_chunk(w, 0xB010);
-    put_string(w, mesh_name);
-    put_u16(w, 0x4000);
-    put_u16(w, 0);
-    put_u16(w, 0xFFFF);
-    end_chunk(w);
-    begin_chunk(w, 0xB013);
-    const float pivot[3] = {0, 0, 0};
-    put_floats(w, pivot, 3);
-    end_chunk(w);
-    begin_one_key_track(w, 0xB020);
-    const float position[3] = {0, 0, 0};
-    put_floats(w, position, 3);
-    end_chunk(w);
-    begin_one_key_track(w, 0xB021);
-    const float rotation[4] = {0, 0, 0, 1};
-    put_floats(w, rotation, 4);
-    end_chunk(w);
-    begin_one_key_track(w, 0xB022);
-    const float scale[3] = {1, 1, 1};
-    put_floats(w, scale, 3);
     end_chunk(w);
     end_chunk(w);
 }
@@ -606,42 +513,25 @@ bool write_head_model(std::vector<uint8_t>* out)
     build_rim(&rim);
     if (emblem.failed || rim.failed) return false;
 
-    ChunkWriter w;
-    begin_chunk(&w, 0x4D4D);
-    begin_chunk(&w, 0x0002);
-    put_u32(&w, 3);
-    end_chunk(&w);
+    *out = main_chunk([&](ChunkWriter* w) {
+        put_u32_chunk(w, CHUNK_FILE_VERSION, 3);
 
-    begin_chunk(&w, 0x3D3D);
-    begin_chunk(&w, 0x3D3E);
-    put_u32(&w, 3);
-    end_chunk(&w);
-    put_material(&w);
-    begin_chunk(&w, 0x0100);
-    put_float(&w, 1.0f);
-    end_chunk(&w);
-    put_mesh_object(&w, g_emblem_name, emblem);
-    put_mesh_object(&w, g_rim_name, rim);
-    end_chunk(&w);
+        begin_chunk(w, CHUNK_EDITOR);
+        put_u32_chunk(w, CHUNK_MESH_VERSION, 3);
+        put_head_material(w);
+        put_floats_chunk(w, CHUNK_MASTER_SCALE, {1.0f});
+        put_head_mesh_object(w, EMBLEM_NAME, emblem);
+        put_head_mesh_object(w, RIM_NAME, rim);
+        end_chunk(w);
 
-    begin_chunk(&w, 0xB000);
-    begin_chunk(&w, 0xB00A);
-    put_u16(&w, 5);
-    put_string(&w, g_scene_name);
-    put_u32(&w, 101);
-    end_chunk(&w);
-    begin_chunk(&w, 0xB008);
-    put_u32(&w, 0);
-    put_u32(&w, 101);
-    end_chunk(&w);
-    begin_chunk(&w, 0xB009);
-    put_u32(&w, 0);
-    end_chunk(&w);
-    put_object_node(&w, 0, g_emblem_name);
-    put_object_node(&w, 1, g_rim_name);
-    end_chunk(&w);
-
-    end_chunk(&w);
-    *out = w.bytes;
+        // Neutral nodes: no pivot, no translation, no rotation, unit scale.
+        begin_chunk(w, CHUNK_KEYFRAMER);
+        put_keyframer_header(w, 5, SCENE_NAME, 101);
+        put_segment(w, 0, 101);
+        put_u32_chunk(w, CHUNK_KEYFRAMER_CURRENT_TIME, 0);
+        put_still_object_node(w, 0, EMBLEM_NAME, {0, 0, 0});
+        put_still_object_node(w, 1, RIM_NAME, {0, 0, 0});
+        end_chunk(w);
+    });
     return true;
 }
