@@ -79,8 +79,8 @@ GeneratedScene g_generated;
 
 void build_generated_scene()
 {
-    g_generated.parts[0] = make_torus(64, 32, 2.0f, 0.8f, 0.0f);   // 4,096 faces, 2,048 vertices
-    g_generated.parts[1] = make_torus(16, 12, 0.9f, 0.3f, 1.2f);   // 384 faces, 192 vertices
+    g_generated.parts[0] = make_torus(64, 32, 2.0f, 0.8f, 0.0f);  // 4,096 faces, 2,048 vertices
+    g_generated.parts[1] = make_torus(16, 12, 0.9f, 0.3f, 1.2f);  // 384 faces, 192 vertices
     g_generated.scene = Scene{};
     for (int m = 0; m < 2; ++m) {
         g_generated.meshes[m] = Mesh{};

@@ -191,8 +191,9 @@ void register_benchmark(size_t case_index, ReaderId reader, Loader load)
 {
     const BenchCase& c = g_cases[case_index];
     std::string name = std::string(READER_NAMES[reader]) + "/" + c.name;
-    benchmark::RegisterBenchmark(name.c_str(), [=](benchmark::State& state) { run_loads(state, case_index, reader, load); })
-        ->Unit(c.expected_objects >= 0 ? benchmark::kMillisecond : benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark(name.c_str(), [=](benchmark::State& state) {
+        run_loads(state, case_index, reader, load);
+    })->Unit(c.expected_objects >= 0 ? benchmark::kMillisecond : benchmark::kMicrosecond);
 }
 
 // "12.3" MB/s (10^6 bytes), or why there is no figure.
@@ -216,16 +217,17 @@ std::string ratio_text(const Measure& ours, const Measure& peer)
 
 void print_table()
 {
-    const bool built[READER_COUNT] = {true,
+    const bool built[READER_COUNT] = {
+        true,
 #ifdef HAVE_LIB3DS
-                                      true,
+        true,
 #else
-                                      false,
+        false,
 #endif
 #ifdef HAVE_ASSIMP
-                                      true,
+        true,
 #else
-                                      false,
+        false,
 #endif
     };
     printf("\nMB/s = 10^6 bytes per second; a ratio is our speed over the other reader's (above 1: we are faster).\n");

@@ -102,8 +102,9 @@ int main(int argc, char** argv)
         cases.push_back(BenchCase{"gen_" + std::to_string(count / 1000) + "k_small_objects",
                                   make_small_objects_scene(count), count});
 
-    printf("MB/s = 10^6 bytes per second of processor time; cpu ms = processor time per load and\n"
-           "release, averaged; best ms = elapsed time of the fastest load.\n");
+    printf(
+        "MB/s = 10^6 bytes per second of processor time; cpu ms = processor time per load and\n"
+        "release, averaged; best ms = elapsed time of the fastest load.\n");
     printf("%-36s %10s %12s %12s %10s\n", "case", "bytes", "cpu ms", "best ms", "MB/s");
     bool all_loaded = true;
     Timing small[3] = {};
@@ -120,8 +121,9 @@ int main(int argc, char** argv)
         fflush(stdout);
     }
     if (small[0].loaded && small[2].loaded && small[0].cpu_seconds > 0)
-        printf("40k/10k small objects: %.2fx the processor time, %.2fx the fastest load's time, for 4x the objects "
-               "(linear: 4)\n",
-               small[2].cpu_seconds / small[0].cpu_seconds, small[2].wall_seconds / small[0].wall_seconds);
+        printf(
+            "40k/10k small objects: %.2fx the processor time, %.2fx the fastest load's time, for 4x the objects "
+            "(linear: 4)\n",
+            small[2].cpu_seconds / small[0].cpu_seconds, small[2].wall_seconds / small[0].wall_seconds);
     return all_loaded ? 0 : 1;
 }

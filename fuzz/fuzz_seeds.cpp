@@ -30,8 +30,18 @@ static void put_cube(ChunkWriter* w, const char* name, float offset, bool with_m
     put_vertex_list(w, positions);
     put_map_coords(w, uv);
 
-    begin_face_list(w, {{0, 1, 3, 7}, {0, 3, 2, 7}, {4, 6, 7, 7}, {4, 7, 5, 7}, {0, 4, 5, 7}, {0, 5, 1, 7},
-                        {2, 3, 7, 7}, {2, 7, 6, 7}, {0, 2, 6, 7}, {0, 6, 4, 7}, {1, 5, 7, 7}, {1, 7, 3, 7}});
+    begin_face_list(w, {{0, 1, 3, 7},
+                        {0, 3, 2, 7},
+                        {4, 6, 7, 7},
+                        {4, 7, 5, 7},
+                        {0, 4, 5, 7},
+                        {0, 5, 1, 7},
+                        {2, 3, 7, 7},
+                        {2, 7, 6, 7},
+                        {0, 2, 6, 7},
+                        {0, 6, 4, 7},
+                        {1, 5, 7, 7},
+                        {1, 7, 3, 7}});
     if (with_materials) {
         put_material_group(w, "red", face_range(0, 6));
         put_material_group(w, "blue", face_range(6, 6));

@@ -112,8 +112,9 @@ static bool check_scene(const Scene* s, Digest* d, LoadReport* report, const cha
         mix_value(d, m->map_tiling_x);
         mix_value(d, m->map_tiling_y);
         mix_value(d, m->pivot);
-        const uint16_t words[] = {m->pos_track_flags, m->rot_track_flags, m->scale_track_flags, m->morph_track_flags,
-                                  m->hide_track_flags, m->node_id, m->parent_id, m->has_children, m->node_flags};
+        const uint16_t words[] = {m->pos_track_flags,   m->rot_track_flags,  m->scale_track_flags,
+                                  m->morph_track_flags, m->hide_track_flags, m->node_id,
+                                  m->parent_id,         m->has_children,     m->node_flags};
         mix(d, words, sizeof words);
 
         if (m->face_count > 0 && !m->faces) {
@@ -132,12 +133,10 @@ static bool check_scene(const Scene* s, Digest* d, LoadReport* report, const cha
             mix_value(d, face.material);
             mix_value(d, face.smoothing);
         }
-        bool arrays_present = mix_array(d, m->vertices, m->vertex_count) &&
-                              mix_array(d, m->pos_keys, m->pos_key_count) &&
-                              mix_array(d, m->rot_keys, m->rot_key_count) &&
-                              mix_array(d, m->scale_keys, m->scale_key_count) &&
-                              mix_array(d, m->morph_keys, m->morph_key_count) &&
-                              mix_array(d, m->hide_keys, m->hide_key_count);
+        bool arrays_present =
+            mix_array(d, m->vertices, m->vertex_count) && mix_array(d, m->pos_keys, m->pos_key_count) &&
+            mix_array(d, m->rot_keys, m->rot_key_count) && mix_array(d, m->scale_keys, m->scale_key_count) &&
+            mix_array(d, m->morph_keys, m->morph_key_count) && mix_array(d, m->hide_keys, m->hide_key_count);
         if (!arrays_present) {
             set_problem(report, "%s: mesh %d has a count without its array", method, i);
             return false;
@@ -165,15 +164,14 @@ static bool check_scene(const Scene* s, Digest* d, LoadReport* report, const cha
         mix_value(d, c->position);
         mix_value(d, c->bank);
         mix_value(d, c->lens);
-        const uint16_t words[] = {c->target_key_count, c->pos_key_count,     c->roll_key_count,  c->fov_key_count,
+        const uint16_t words[] = {c->target_key_count,   c->pos_key_count,   c->roll_key_count,   c->fov_key_count,
                                   c->target_track_flags, c->pos_track_flags, c->roll_track_flags, c->fov_track_flags,
-                                  c->target_node_id,   c->node_id,           c->target_parent_id, c->parent_id,
+                                  c->target_node_id,     c->node_id,         c->target_parent_id, c->parent_id,
                                   c->node_flags};
         mix(d, words, sizeof words);
-        bool arrays_present = mix_array(d, c->target_keys, c->target_key_count) &&
-                              mix_array(d, c->pos_keys, c->pos_key_count) &&
-                              mix_array(d, c->roll_keys, c->roll_key_count) &&
-                              mix_array(d, c->fov_keys, c->fov_key_count);
+        bool arrays_present =
+            mix_array(d, c->target_keys, c->target_key_count) && mix_array(d, c->pos_keys, c->pos_key_count) &&
+            mix_array(d, c->roll_keys, c->roll_key_count) && mix_array(d, c->fov_keys, c->fov_key_count);
         if (!arrays_present) {
             set_problem(report, "%s: camera %d has a count without its array", method, i);
             return false;

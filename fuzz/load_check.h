@@ -21,10 +21,10 @@
 #include "load_3ds.h"
 
 struct LoadReport {
-    bool loaded;                                   // both sources loaded the image
-    char memory_error[LOAD_3DS_ERROR_TEXT_SIZE];   // texts of a failed load ("" when loaded)
+    bool loaded;                                  // both sources loaded the image
+    char memory_error[LOAD_3DS_ERROR_TEXT_SIZE];  // texts of a failed load ("" when loaded)
     char file_error[LOAD_3DS_ERROR_TEXT_SIZE];
-    char problem[256];                             // set when check_load returns false
+    char problem[256];  // set when check_load returns false
 };
 
 // Loads data with both methods, releases the scenes, and returns false with

@@ -237,11 +237,13 @@ enum MutationKind {
     MUTATION_KIND_COUNT
 };
 
+// clang-format off
 static const char* const KIND_NAMES[MUTATION_KIND_COUNT] = {
     "flip bits",          "set bytes",   "truncate",    "insert bytes", "delete bytes",
     "length 0..5",        "length 6",    "length huge", "length past parent/image", "length nudge",
     "record count",       "chunk id",    "repeat chunk", "delete chunk", "cut inside chunk",
 };
+// clang-format on
 
 // Relative frequencies: chunk-aware mutations take about three quarters.
 static const uint32_t KIND_WEIGHTS[MUTATION_KIND_COUNT] = {6, 6, 3, 4, 4, 8, 4, 8, 8, 6, 10, 5, 8, 5, 6};
@@ -258,6 +260,7 @@ static MutationKind pick_kind(Rng* rng)
     return FLIP_BITS;
 }
 
+// clang-format off
 static const uint16_t KNOWN_IDS[] = {
     CHUNK_MAIN, CHUNK_EDITOR, CHUNK_NAMED_OBJECT, CHUNK_TRIANGLE_MESH, CHUNK_VERTEX_LIST, CHUNK_FACE_LIST,
     CHUNK_FACE_MATERIAL_GROUP, CHUNK_MAP_COORDS, CHUNK_SMOOTHING_GROUPS, CHUNK_LOCAL_MATRIX, CHUNK_MESH_COLOR,
@@ -267,6 +270,7 @@ static const uint16_t KNOWN_IDS[] = {
     CHUNK_SCALE_TRACK, CHUNK_FOV_TRACK, CHUNK_ROLL_TRACK, CHUNK_MORPH_TRACK, CHUNK_HIDE_TRACK, CHUNK_NODE_ID,
     CHUNK_FILE_VERSION, CHUNK_MESH_VERSION, 0, UINT16_MAX,  // and the two extremes
 };
+// clang-format on
 
 static uint8_t interesting_byte(Rng* rng)
 {
@@ -350,7 +354,10 @@ static MutationKind mutate(Rng* rng, MutationKind kind, std::vector<uint8_t>* b)
         break;
     case LENGTH_HUGE: {
         const uint32_t values[] = {
-            0xFFFFFFFFu, 0xFFFFFFFEu, 0x80000000u, 0x7FFFFFFFu,
+            0xFFFFFFFFu,
+            0xFFFFFFFEu,
+            0x80000000u,
+            0x7FFFFFFFu,
             0x80000000u - c.start,      // ends at 2^31, just past what a long holds on 32-bit builds
             0xFFFFFFFFu - c.start,      // ends at 2^32 - 1
             0xFFFFFFFFu - c.start + 1,  // ends at 2^32: wraps to the chunk's own start
@@ -373,8 +380,9 @@ static MutationKind mutate(Rng* rng, MutationKind kind, std::vector<uint8_t>* b)
     }
     case RECORD_COUNT: {
         uint16_t count = get_u16(*b, c.count_at);
-        const uint16_t values[] = {0, 1, (uint16_t)(count - 1), (uint16_t)(count + 1), (uint16_t)(count * 2),
-                                   0x7FFF, 0x8000, 0xFFFF, (uint16_t)next_u64(rng)};
+        const uint16_t values[] = {
+            0,      1,      (uint16_t)(count - 1),  (uint16_t)(count + 1), (uint16_t)(count * 2), 0x7FFF,
+            0x8000, 0xFFFF, (uint16_t)next_u64(rng)};
         set_u16(b, c.count_at, values[below(rng, sizeof values / sizeof values[0])]);
         break;
     }
@@ -513,8 +521,10 @@ static std::string normalise_text(const char* text)
             const char* q = p;
             while (q[1] >= '0' && q[1] <= '9') ++q;
             bool in_word = (q[1] >= 'a' && q[1] <= 'z') || (q[1] >= 'A' && q[1] <= 'Z');
-            if (in_word) out.append(p, (size_t)(q - p + 1));  // "3ds" stays
-            else out += 'N';
+            if (in_word)
+                out.append(p, (size_t)(q - p + 1));  // "3ds" stays
+            else
+                out += 'N';
             p = q;
         } else if (*p == '[') {
             const char* close = strchr(p, ']');
@@ -571,11 +581,16 @@ int main(int argc, char** argv)
             if (a + 1 >= argc) return usage();
             const char* value = argv[++a];
             bool ok = true;
-            if (arg == "-s") ok = parse_u64(value, &seed);
-            else if (arg == "-n") ok = parse_u64(value, &count) && count <= UINT32_MAX;
-            else if (arg == "-t") ok = parse_u64(value, &seconds) && seconds > 0 && seconds < 100000;
-            else if (arg == "-i") ok = parse_u64(value, &only) && only < UINT32_MAX;
-            else out_path = value;
+            if (arg == "-s")
+                ok = parse_u64(value, &seed);
+            else if (arg == "-n")
+                ok = parse_u64(value, &count) && count <= UINT32_MAX;
+            else if (arg == "-t")
+                ok = parse_u64(value, &seconds) && seconds > 0 && seconds < 100000;
+            else if (arg == "-i")
+                ok = parse_u64(value, &only) && only < UINT32_MAX;
+            else
+                out_path = value;
             if (!ok) return usage();
         } else if (!arg.empty() && arg[0] == '-') {
             return usage();
@@ -600,9 +615,9 @@ int main(int argc, char** argv)
     // The bases as they are, first.
     uint32_t bases_loaded = 0;
     for (const Base& base : bases) {
-        g_guard_length = (size_t)snprintf(g_guard_text, sizeof g_guard_text,
-                                          "TIMEOUT: base %s ran longer than %llu s\n", base.name.c_str(),
-                                          (unsigned long long)seconds);
+        g_guard_length =
+            (size_t)snprintf(g_guard_text, sizeof g_guard_text, "TIMEOUT: base %s ran longer than %llu s\n",
+                             base.name.c_str(), (unsigned long long)seconds);
         alarm((unsigned)seconds);
         LoadReport report;
         bool ok = check_load(base.bytes.data(), base.bytes.size(), &report);
@@ -644,8 +659,8 @@ int main(int argc, char** argv)
         g_guard_length = (size_t)snprintf(g_guard_text, sizeof g_guard_text,
                                           "TIMEOUT: copy %u (of %s, seed %llu) ran longer than %llu s; "
                                           "remake it with -s %llu -i %u -o FILE\n",
-                                          i, base.name.c_str(), (unsigned long long)seed,
-                                          (unsigned long long)seconds, (unsigned long long)seed, i);
+                                          i, base.name.c_str(), (unsigned long long)seed, (unsigned long long)seconds,
+                                          (unsigned long long)seed, i);
         alarm((unsigned)seconds);
         LoadReport report;
         bool ok = check_load(copy.data(), copy.size(), &report);
@@ -685,9 +700,8 @@ int main(int argc, char** argv)
     (void)leak_seen;
     (void)leak_checked_to;
 
-    printf("\ncopies: %u (seed %llu), loaded: %u, rejected: %u, problems: %u, largest copy: %zu bytes\n",
-           last - first, (unsigned long long)seed, tally.loaded, tally.rejected, tally.problems,
-           tally.largest_copy);
+    printf("\ncopies: %u (seed %llu), loaded: %u, rejected: %u, problems: %u, largest copy: %zu bytes\n", last - first,
+           (unsigned long long)seed, tally.loaded, tally.rejected, tally.problems, tally.largest_copy);
 
     printf("\nmutation kinds (copies using it / of those loaded):\n");
     for (int k = 0; k < MUTATION_KIND_COUNT; ++k)

@@ -73,15 +73,15 @@ int g_x_error_request = 0;
 // The window GL draws into and everything made here to draw there.
 struct GlWindow {
     Display* display;
-    Window target;         // the window given (root, XSCREENSAVER_WINDOW, --window-id) or the program's own
-    Window drawable;       // where GL draws: target itself, or a child made for a GL visual
-    bool owns_target;      // target was made here (--window)
-    bool owns_drawable;    // drawable was made here (own window or child)
-    bool target_gone;      // target was destroyed by its owner
-    Colormap colormap;     // made here for the drawable's visual, or None
-    XVisualInfo* visual;   // the drawable's visual (XFree)
+    Window target;        // the window given (root, XSCREENSAVER_WINDOW, --window-id) or the program's own
+    Window drawable;      // where GL draws: target itself, or a child made for a GL visual
+    bool owns_target;     // target was made here (--window)
+    bool owns_drawable;   // drawable was made here (own window or child)
+    bool target_gone;     // target was destroyed by its owner
+    Colormap colormap;    // made here for the drawable's visual, or None
+    XVisualInfo* visual;  // the drawable's visual (XFree)
     GLXContext context;
-    Atom delete_message;   // WM_DELETE_WINDOW, for the program's own window
+    Atom delete_message;  // WM_DELETE_WINDOW, for the program's own window
     int width;
     int height;
 };
@@ -167,8 +167,10 @@ bool is_gl_visual(Display* display, XVisualInfo* visual)
 
 XVisualInfo* choose_gl_visual(Display* display, int screen)
 {
+    // clang-format off
     int attributes[] = {GLX_RGBA,     GLX_DOUBLEBUFFER, GLX_RED_SIZE,   1, GLX_GREEN_SIZE, 1,
                         GLX_BLUE_SIZE, 1,               GLX_DEPTH_SIZE, 16, None};
+    // clang-format on
     return glXChooseVisual(display, screen, attributes);
 }
 
@@ -191,17 +193,17 @@ XVisualInfo* window_gl_visual(Display* display, const XWindowAttributes* attribu
 // root), of width x height at (0, 0), with its own colormap.
 Window create_gl_child(GlWindow* gl, Window parent, long event_mask)
 {
-    gl->colormap = XCreateColormap(gl->display, RootWindow(gl->display, gl->visual->screen), gl->visual->visual,
-                                   AllocNone);
+    gl->colormap =
+        XCreateColormap(gl->display, RootWindow(gl->display, gl->visual->screen), gl->visual->visual, AllocNone);
     XSetWindowAttributes attributes;
     memset(&attributes, 0, sizeof attributes);
     attributes.colormap = gl->colormap;
     attributes.border_pixel = 0;
     attributes.background_pixel = BlackPixel(gl->display, gl->visual->screen);
     attributes.event_mask = event_mask;
-    return XCreateWindow(gl->display, parent, 0, 0, (unsigned)gl->width, (unsigned)gl->height, 0,
-                         gl->visual->depth, InputOutput, gl->visual->visual,
-                         CWColormap | CWBorderPixel | CWBackPixel | CWEventMask, &attributes);
+    return XCreateWindow(gl->display, parent, 0, 0, (unsigned)gl->width, (unsigned)gl->height, 0, gl->visual->depth,
+                         InputOutput, gl->visual->visual, CWColormap | CWBorderPixel | CWBackPixel | CWEventMask,
+                         &attributes);
 }
 
 void report_no_gl_visual(const char* display_name)
@@ -451,7 +453,6 @@ bool handle_events(GlWindow* gl)
     return running;
 }
 
-
 void print_usage(FILE* stream) { fputs(USAGE_TEXT, stream); }
 
 }  // namespace
@@ -488,8 +489,8 @@ int main(int argc, char** argv)
     // set: its triangles go into a display list once, for every frame.
     compile_scene_list();
 
-    const FramePlatform frame = {read_monotonic_clock, frame_drawn, pause_after_frame, swap_frame, &gl,
-                                 options.delay_us};
+    const FramePlatform frame = {read_monotonic_clock, frame_drawn, pause_after_frame,
+                                 swap_frame,           &gl,         options.delay_us};
     int status = 0;
     g_last_counter = monotonic_nanoseconds();
     while (!g_stop_requested) {

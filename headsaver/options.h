@@ -25,9 +25,9 @@ enum OptionsResult {
 
 struct Options {
     DrawTarget target;
-    unsigned long window_id;   // for TARGET_WINDOW_ID; never 0
-    int64_t delay_us;          // pause after each frame, in microseconds
-    const char* model_path;    // --model FILE (points into argv), or null
+    unsigned long window_id;  // for TARGET_WINDOW_ID; never 0
+    int64_t delay_us;         // pause after each frame, in microseconds
+    const char* model_path;   // --model FILE (points into argv), or null
 };
 
 // The Windows saver's pause after each frame: 10 ms.

@@ -106,8 +106,7 @@ static void read_local_matrix(Mesh* mesh)
     memcpy(m, values, 9 * sizeof(float));
     mesh->origin = Vec3{values[9], values[10], values[11]};
     const Vec3& o = mesh->origin;
-    for (int r = 0; r < 3; ++r)
-        m[9 + r] = (-o.x) * m[3 * r] + (-o.y) * m[3 * r + 1] + (-o.z) * m[3 * r + 2];
+    for (int r = 0; r < 3; ++r) m[9 + r] = (-o.x) * m[3 * r] + (-o.y) * m[3 * r + 1] + (-o.z) * m[3 * r + 2];
 }
 
 static void read_mesh_texture_info(Mesh* mesh)
@@ -126,19 +125,33 @@ static void read_triangle_mesh(uint32_t end, const char* name)
     walk_begin(&walk, end);
     while (walk_next(&walk)) {
         switch (walk.id) {
-        case CHUNK_VERTEX_LIST: read_vertex_list(mesh); break;
+        case CHUNK_VERTEX_LIST:
+            read_vertex_list(mesh);
+            break;
         case CHUNK_FACE_LIST:
             // The face list's sub-chunks follow its faces and are met by
             // this same walk.
             read_face_list(mesh);
             walk_continue_here(&walk);
             continue;
-        case CHUNK_FACE_MATERIAL_GROUP: read_face_material(mesh); break;
-        case CHUNK_MAP_COORDS: read_map_coords(mesh); break;
-        case CHUNK_SMOOTHING_GROUPS: read_smoothing_groups(walk.child_end, mesh); break;
-        case CHUNK_LOCAL_MATRIX: read_local_matrix(mesh); break;
-        case CHUNK_MESH_COLOR: mesh->color = read_u8(); break;
-        case CHUNK_MESH_TEXTURE_INFO: read_mesh_texture_info(mesh); break;
+        case CHUNK_FACE_MATERIAL_GROUP:
+            read_face_material(mesh);
+            break;
+        case CHUNK_MAP_COORDS:
+            read_map_coords(mesh);
+            break;
+        case CHUNK_SMOOTHING_GROUPS:
+            read_smoothing_groups(walk.child_end, mesh);
+            break;
+        case CHUNK_LOCAL_MATRIX:
+            read_local_matrix(mesh);
+            break;
+        case CHUNK_MESH_COLOR:
+            mesh->color = read_u8();
+            break;
+        case CHUNK_MESH_TEXTURE_INFO:
+            read_mesh_texture_info(mesh);
+            break;
         }
         walk_skip(&walk);
     }
@@ -183,9 +196,15 @@ static void read_named_object(uint32_t end)
     walk_begin(&walk, end);
     while (walk_next(&walk)) {
         switch (walk.id) {
-        case CHUNK_TRIANGLE_MESH: read_triangle_mesh(walk.child_end, name); break;
-        case CHUNK_LIGHT: read_light(walk.child_end, name); break;
-        case CHUNK_CAMERA: read_camera(name); break;
+        case CHUNK_TRIANGLE_MESH:
+            read_triangle_mesh(walk.child_end, name);
+            break;
+        case CHUNK_LIGHT:
+            read_light(walk.child_end, name);
+            break;
+        case CHUNK_CAMERA:
+            read_camera(name);
+            break;
         }
         walk_skip(&walk);
     }
@@ -208,8 +227,12 @@ void read_editor_chunk(uint32_t end)
     walk_begin(&walk, end);
     while (walk_next(&walk)) {
         switch (walk.id) {
-        case CHUNK_NAMED_OBJECT: read_named_object(walk.child_end); break;
-        case CHUNK_MATERIAL: read_material(walk.child_end); break;
+        case CHUNK_NAMED_OBJECT:
+            read_named_object(walk.child_end);
+            break;
+        case CHUNK_MATERIAL:
+            read_material(walk.child_end);
+            break;
         }
         walk_skip(&walk);
     }

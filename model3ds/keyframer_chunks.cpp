@@ -169,10 +169,13 @@ static int record_count(NodeKind kind)
 {
     Scene* s = g_loading_scene;
     switch (kind) {
-    case MESH_NODE: return s->mesh_count;
+    case MESH_NODE:
+        return s->mesh_count;
     case CAMERA_NODE:
-    case TARGET_NODE: return s->camera_count;
-    case LIGHT_NODE: return s->light_count;
+    case TARGET_NODE:
+        return s->camera_count;
+    case LIGHT_NODE:
+        return s->light_count;
     }
     return 0;
 }
@@ -181,10 +184,13 @@ static int record_count(NodeKind kind)
 static int find_node_record(NodeKind kind, const char* name)
 {
     switch (kind) {
-    case MESH_NODE: return find_mesh(name);
+    case MESH_NODE:
+        return find_mesh(name);
     case CAMERA_NODE:
-    case TARGET_NODE: return find_camera(name);
-    case LIGHT_NODE: return find_light(name);
+    case TARGET_NODE:
+        return find_camera(name);
+    case LIGHT_NODE:
+        return find_light(name);
     }
     return -1;
 }
@@ -229,21 +235,39 @@ static void apply_node_header(NodeKind kind, int index, const NodeHeader& header
 static void read_mesh_node_child(uint16_t id, Mesh* m)
 {
     switch (id) {
-    case CHUNK_PIVOT: read_pivot(m); break;
-    case CHUNK_POSITION_TRACK: read_vector_track(&m->pos_keys, &m->pos_key_count, &m->pos_track_flags); break;
-    case CHUNK_ROTATION_TRACK: read_rotation_track(&m->rot_keys, &m->rot_key_count, &m->rot_track_flags); break;
-    case CHUNK_SCALE_TRACK: read_vector_track(&m->scale_keys, &m->scale_key_count, &m->scale_track_flags); break;
-    case CHUNK_MORPH_TRACK: read_morph_track(&m->morph_keys, &m->morph_key_count, &m->morph_track_flags); break;
-    case CHUNK_HIDE_TRACK: read_hide_track(&m->hide_keys, &m->hide_key_count, &m->hide_track_flags); break;
+    case CHUNK_PIVOT:
+        read_pivot(m);
+        break;
+    case CHUNK_POSITION_TRACK:
+        read_vector_track(&m->pos_keys, &m->pos_key_count, &m->pos_track_flags);
+        break;
+    case CHUNK_ROTATION_TRACK:
+        read_rotation_track(&m->rot_keys, &m->rot_key_count, &m->rot_track_flags);
+        break;
+    case CHUNK_SCALE_TRACK:
+        read_vector_track(&m->scale_keys, &m->scale_key_count, &m->scale_track_flags);
+        break;
+    case CHUNK_MORPH_TRACK:
+        read_morph_track(&m->morph_keys, &m->morph_key_count, &m->morph_track_flags);
+        break;
+    case CHUNK_HIDE_TRACK:
+        read_hide_track(&m->hide_keys, &m->hide_key_count, &m->hide_track_flags);
+        break;
     }
 }
 
 static void read_camera_node_child(uint16_t id, Camera* c)
 {
     switch (id) {
-    case CHUNK_POSITION_TRACK: read_vector_track(&c->pos_keys, &c->pos_key_count, &c->pos_track_flags); break;
-    case CHUNK_FOV_TRACK: read_scalar_track(&c->fov_keys, &c->fov_key_count, &c->fov_track_flags); break;
-    case CHUNK_ROLL_TRACK: read_scalar_track(&c->roll_keys, &c->roll_key_count, &c->roll_track_flags); break;
+    case CHUNK_POSITION_TRACK:
+        read_vector_track(&c->pos_keys, &c->pos_key_count, &c->pos_track_flags);
+        break;
+    case CHUNK_FOV_TRACK:
+        read_scalar_track(&c->fov_keys, &c->fov_key_count, &c->fov_track_flags);
+        break;
+    case CHUNK_ROLL_TRACK:
+        read_scalar_track(&c->roll_keys, &c->roll_key_count, &c->roll_track_flags);
+        break;
     }
 }
 
@@ -284,10 +308,18 @@ static void read_node(uint32_t end, NodeKind kind)
             apply_node_header(kind, object, header, found >= 0, node_id);
         } else {
             switch (kind) {
-            case MESH_NODE: read_mesh_node_child(walk.id, &s->meshes[object]); break;
-            case CAMERA_NODE: read_camera_node_child(walk.id, &s->cameras[object]); break;
-            case TARGET_NODE: read_target_node_child(walk.id, &s->cameras[object]); break;
-            case LIGHT_NODE: read_light_node_child(walk.id, &s->lights[object]); break;
+            case MESH_NODE:
+                read_mesh_node_child(walk.id, &s->meshes[object]);
+                break;
+            case CAMERA_NODE:
+                read_camera_node_child(walk.id, &s->cameras[object]);
+                break;
+            case TARGET_NODE:
+                read_target_node_child(walk.id, &s->cameras[object]);
+                break;
+            case LIGHT_NODE:
+                read_light_node_child(walk.id, &s->lights[object]);
+                break;
             }
         }
         walk_skip(&walk);
@@ -305,11 +337,21 @@ void read_keyframer(uint32_t end)
     walk_begin(&walk, end);
     while (walk_next(&walk)) {
         switch (walk.id) {
-        case CHUNK_OBJECT_NODE: read_mesh_node(walk.child_end); break;
-        case CHUNK_CAMERA_NODE: read_camera_node(walk.child_end); break;
-        case CHUNK_TARGET_NODE: read_target_node(walk.child_end); break;
-        case CHUNK_LIGHT_NODE: read_light_node(walk.child_end); break;
-        case CHUNK_KEYFRAMER_SEGMENT: read_kf_segment(); break;
+        case CHUNK_OBJECT_NODE:
+            read_mesh_node(walk.child_end);
+            break;
+        case CHUNK_CAMERA_NODE:
+            read_camera_node(walk.child_end);
+            break;
+        case CHUNK_TARGET_NODE:
+            read_target_node(walk.child_end);
+            break;
+        case CHUNK_LIGHT_NODE:
+            read_light_node(walk.child_end);
+            break;
+        case CHUNK_KEYFRAMER_SEGMENT:
+            read_kf_segment();
+            break;
         }
         walk_skip(&walk);
     }

@@ -194,8 +194,12 @@ static void read_main_chunk(uint32_t end)
     walk_begin(&walk, end);
     while (walk_next(&walk)) {
         switch (walk.id) {
-        case CHUNK_EDITOR: read_editor_chunk(walk.child_end); break;
-        case CHUNK_KEYFRAMER: read_keyframer(walk.child_end); break;
+        case CHUNK_EDITOR:
+            read_editor_chunk(walk.child_end);
+            break;
+        case CHUNK_KEYFRAMER:
+            read_keyframer(walk.child_end);
+            break;
         }
         walk_skip(&walk);
     }

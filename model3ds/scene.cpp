@@ -65,9 +65,9 @@ Material* add_material()
 // that name" asks for.
 
 struct NameIndex {
-    int32_t* slots;        // record index + 1; 0 marks an empty slot
-    uint32_t capacity;     // a power of two, or 0
-    int32_t indexed_count; // records [0, indexed_count) are in the index
+    int32_t* slots;         // record index + 1; 0 marks an empty slot
+    uint32_t capacity;      // a power of two, or 0
+    int32_t indexed_count;  // records [0, indexed_count) are in the index
 };
 
 static NameIndex g_mesh_index, g_camera_index, g_light_index, g_material_index;

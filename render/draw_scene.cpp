@@ -20,10 +20,7 @@ namespace {
 // own (it covers no pixels, so any finite normal will do).
 const Vec3 FLAT_FACE_NORMAL = {0.0f, 0.0f, 1.0f};
 
-bool is_finite_vector(const Vec3* v)
-{
-    return isfinite(v->x) && isfinite(v->y) && isfinite(v->z);
-}
+bool is_finite_vector(const Vec3* v) { return isfinite(v->x) && isfinite(v->y) && isfinite(v->z); }
 
 // Writes the unit normal of the triangle p0, p1, p2: the side from which the
 // corners run counter-clockwise. A triangle without area gets
@@ -49,8 +46,7 @@ void send_mesh_triangles(const Mesh* mesh)
 {
     for (int i = 0; i < mesh->face_count; i++) {
         const uint16_t* corner = mesh->faces[i].vertex;
-        if (corner[0] >= mesh->vertex_count || corner[1] >= mesh->vertex_count ||
-            corner[2] >= mesh->vertex_count) {
+        if (corner[0] >= mesh->vertex_count || corner[1] >= mesh->vertex_count || corner[2] >= mesh->vertex_count) {
             continue;
         }
         const Vec3* p0 = &mesh->vertices[corner[0]].position;

@@ -20,6 +20,7 @@ HGLRC g_hrc = nullptr;
 bool g_fullscreen = false;
 // The first four fields are constant; colour and depth bits are filled in by
 // the first call of open_gl_window that gets a window.
+// clang-format off
 PIXELFORMATDESCRIPTOR g_pixel_format_desc = {
     40, 1, PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER, PFD_TYPE_RGBA,
     0,                    // colour bits
@@ -30,6 +31,7 @@ PIXELFORMATDESCRIPTOR g_pixel_format_desc = {
     0, 0,                 // stencil bits, auxiliary buffers
     PFD_MAIN_PLANE, 0,    // layer type, reserved
     0, 0, 0};             // layer, visible and damage masks
+// clang-format on
 
 namespace {
 
@@ -152,9 +154,9 @@ bool open_gl_window(const char* title, int width, int height, int bits, bool ful
     }
 
     AdjustWindowRectEx(&rect, base_style, FALSE, GL_WINDOW_EX_STYLE);
-    g_hwnd = CreateWindowExA(GL_WINDOW_EX_STYLE, GL_CLASS_NAME, title, base_style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
-                             0, 0, rect.right - rect.left, rect.bottom - rect.top, parent, nullptr, g_hinstance,
-                             nullptr);
+    g_hwnd =
+        CreateWindowExA(GL_WINDOW_EX_STYLE, GL_CLASS_NAME, title, base_style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
+                        rect.right - rect.left, rect.bottom - rect.top, parent, nullptr, g_hinstance, nullptr);
     if (!g_hwnd) return fail_open("Window Creation Error.", parent);
 
     fill_pixel_format(bits);

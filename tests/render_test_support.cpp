@@ -125,7 +125,8 @@ TestScene make_test_scene(const std::vector<TestMesh>& meshes)
 TestMesh square_mesh(float x, float y, float z, float half, bool facing_away)
 {
     TestMesh mesh;
-    mesh.positions = {{x - half, y - half, z}, {x + half, y - half, z}, {x + half, y + half, z}, {x - half, y + half, z}};
+    mesh.positions = {
+        {x - half, y - half, z}, {x + half, y - half, z}, {x + half, y + half, z}, {x - half, y + half, z}};
     if (facing_away) {
         mesh.faces = {{0, 2, 1}, {0, 3, 2}};
     } else {

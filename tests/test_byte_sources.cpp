@@ -87,8 +87,8 @@ struct SourceCase {
 std::vector<SourceCase> source_cases()
 {
     std::vector<SourceCase> cases;
-    cases.push_back({"not the main chunk", header_of(CHUNK_EDITOR, 6), "This is not 3ds data.",
-                     "This is not 3ds data."});
+    cases.push_back(
+        {"not the main chunk", header_of(CHUNK_EDITOR, 6), "This is not 3ds data.", "This is not 3ds data."});
     cases.push_back({"empty image", {}, "Trying to read past memory buffer.", "Error reading file."});
     std::vector<uint8_t> five_bytes = header_of(CHUNK_MAIN, 6);
     five_bytes.pop_back();

@@ -216,9 +216,17 @@ TEST(ChunkWalk, LengthsThatWouldStallAWalkAreRejected)
         const char* where;
         uint32_t length;
     };
-    const Case cases[] = {{"main", 0}, {"main", 5}, {"editor", 0}, {"editor", 1}, {"editor", 5},
-                          {"mesh child", 0}, {"mesh child", 3}, {"keyframer child", 0},
-                          {"node child", 2}, {"editor", 0xFFFFFFFFu}, {"node child", 0xFFFFFFF0u}};
+    const Case cases[] = {{"main", 0},
+                          {"main", 5},
+                          {"editor", 0},
+                          {"editor", 1},
+                          {"editor", 5},
+                          {"mesh child", 0},
+                          {"mesh child", 3},
+                          {"keyframer child", 0},
+                          {"node child", 2},
+                          {"editor", 0xFFFFFFFFu},
+                          {"node child", 0xFFFFFFF0u}};
     for (const Case& c : cases) {
         std::string where = c.where;
         SCOPED_TRACE(where + " length " + std::to_string(c.length));

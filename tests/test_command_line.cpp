@@ -56,8 +56,8 @@ TEST(SplitCommandLine, WordsOnTheNtPlatform)
         {"/s", 1, {"/s"}},
         {"/p 1234", 2, {"/p", "1234"}},
         {"/c:1234", 2, {"/c", "1234"}},
-        {"/s  1234", 1, {"/s"}},    // two separators end the list
-        {" /s", 0, {}},             // a separator first: no word
+        {"/s  1234", 1, {"/s"}},  // two separators end the list
+        {" /s", 0, {}},           // a separator first: no word
         {"/s ", 1, {"/s"}},
         {"/s 1 2", 3, {"/s", "1", "2"}},
         {"a\tb c", 2, {"a\tb", "c"}},  // the tab is no separator
@@ -75,7 +75,9 @@ TEST(SplitCommandLine, CopiesTheTextAndEndsItWithTwoNulBytes)
 {
     Split s = split("/p 12:3");
     ASSERT_TRUE(s.ok);
+    // clang-format off
     EXPECT_EQ(std::string(s.buffer.data(), 9), std::string("/p\0" "12\0" "3\0\0", 9));
+    // clang-format on
     EXPECT_EQ(s.buffer[9], '#');  // nothing written past length + 2
 }
 
@@ -135,11 +137,11 @@ TEST(SkipProgramName, WhatFollowsTheName)
         {"\"C:\\Program Files\\head.scr\" /p 1234", "/p 1234"},
         {"\"C:\\a b\\head.scr\"/s", "/s"},           // the closing quote ends the name
         {"C:\\Anv\xE4ndare\\x\\head.scr /s", "/s"},  // bytes above 0x7F belong to the name
-        {"head.scr \t  /c:99", "/c:99"},                  // blanks and tabs after the name
+        {"head.scr \t  /c:99", "/c:99"},             // blanks and tabs after the name
         {"head.scr", ""},
         {"\"unclosed name /s", ""},
         {"", ""},
-        {"head.scr  /s  1", "/s  1"},                    // the rest is kept as it is
+        {"head.scr  /s  1", "/s  1"},  // the rest is kept as it is
     };
     for (const auto& c : cases) EXPECT_STREQ(skip_program_name(c.process_line), c.rest) << c.process_line;
     EXPECT_EQ(skip_program_name(nullptr), nullptr);
@@ -151,6 +153,7 @@ TEST(SaverModeForWord, SwitchTable)
         const char* word;
         SaverMode mode;
     } cases[] = {
+        // clang-format off
         {"/s", SAVER_MODE_FULLSCREEN},  {"-s", SAVER_MODE_FULLSCREEN},
         {"/S", SAVER_MODE_FULLSCREEN},  {"-L", SAVER_MODE_FULLSCREEN},
         {"/l", SAVER_MODE_FULLSCREEN},  {"/p", SAVER_MODE_PREVIEW},
@@ -163,6 +166,7 @@ TEST(SaverModeForWord, SwitchTable)
         // Case folding is ASCII only: 0xD3 is no capital of "/s".
         {"/\xD3", SAVER_MODE_CONFIGURE_FALLBACK},
     };
+    // clang-format on
     for (const auto& c : cases) EXPECT_EQ(saver_mode_for_word(c.word), c.mode) << '"' << c.word << '"';
 }
 

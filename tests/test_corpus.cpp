@@ -19,7 +19,6 @@ std::string corpus_dir()
     return dir && *dir ? dir : SAVER_CORPUS_DIR;
 }
 
-
 // Compares two arrays of plain records byte by byte (records are created
 // zero-filled, so their padding compares equal too).
 template <typename T>
@@ -31,9 +30,8 @@ bool same_array(const T* a, const T* b, size_t count)
 
 ::testing::AssertionResult same_scene(const Scene& a, const Scene& b)
 {
-    if (a.mesh_count != b.mesh_count || a.material_count != b.material_count ||
-        a.camera_count != b.camera_count || a.light_count != b.light_count ||
-        a.first_frame != b.first_frame || a.last_frame != b.last_frame)
+    if (a.mesh_count != b.mesh_count || a.material_count != b.material_count || a.camera_count != b.camera_count ||
+        a.light_count != b.light_count || a.first_frame != b.first_frame || a.last_frame != b.last_frame)
         return ::testing::AssertionFailure() << "counts or segment differ";
     if (!same_array(a.materials, b.materials, a.material_count))
         return ::testing::AssertionFailure() << "materials differ";

@@ -127,8 +127,8 @@ TEST_F(DrawScene, ModelViewIsTheLookAtOfTheCameraGlobals)
         Dvec3 f = dnormalize({c.center.x - eye.x, c.center.y - eye.y, c.center.z - eye.z});
         Dvec3 s = dnormalize({f.y * c.up.z - f.z * c.up.y, f.z * c.up.x - f.x * c.up.z, f.x * c.up.y - f.y * c.up.x});
         Dvec3 u = {s.y * f.z - s.z * f.y, s.z * f.x - s.x * f.z, s.x * f.y - s.y * f.x};
-        const double expected[16] = {s.x, u.x, -f.x, 0, s.y, u.y, -f.y, 0, s.z, u.z, -f.z, 0,
-                                     -ddot(s, eye), -ddot(u, eye), ddot(f, eye), 1};
+        const double expected[16] = {s.x, u.x, -f.x, 0, s.y,           u.y,           -f.y,         0,
+                                     s.z, u.z, -f.z, 0, -ddot(s, eye), -ddot(u, eye), ddot(f, eye), 1};
         GLfloat modelview[16];
         glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
         for (int i = 0; i < 16; ++i) EXPECT_NEAR(modelview[i], expected[i], 1e-5) << "element " << i;
@@ -141,7 +141,7 @@ TEST_F(DrawScene, ModelViewIsTheLookAtOfTheCameraGlobals)
 
 struct PlacementCase {
     const char* name;
-    float x, y;       // centre of a small square in the plane z = 0
+    float x, y;        // centre of a small square in the plane z = 0
     int lit_x, lit_y;  // where it must show, seen from (0, 0, 4)
 };
 
@@ -150,10 +150,8 @@ TEST_F(DrawScene, ModelIsLitWhereItLiesAndSpaceIsBlack)
     const int near_edge = (int)window_coordinate(1.5, 4.0);
     const int far_edge = FRAME_SIZE - 1 - near_edge;
     const PlacementCase cases[] = {
-        {"centre", 0, 0, FRAME_SIZE / 2, FRAME_SIZE / 2},
-        {"right (+x)", 1.5f, 0, near_edge, FRAME_SIZE / 2},
-        {"left (-x)", -1.5f, 0, far_edge, FRAME_SIZE / 2},
-        {"up (+y)", 0, 1.5f, FRAME_SIZE / 2, near_edge},
+        {"centre", 0, 0, FRAME_SIZE / 2, FRAME_SIZE / 2},  {"right (+x)", 1.5f, 0, near_edge, FRAME_SIZE / 2},
+        {"left (-x)", -1.5f, 0, far_edge, FRAME_SIZE / 2}, {"up (+y)", 0, 1.5f, FRAME_SIZE / 2, near_edge},
         {"down (-y)", 0, -1.5f, FRAME_SIZE / 2, far_edge},
     };
     g_eye = {0, 0, 4};
@@ -279,7 +277,8 @@ TEST_F(DrawScene, NearerFaceDrawnFirstHidesTheFartherOne)
     TestMesh far_square = square_mesh(0, 0, -2, 2.0f);   // distance 6, behind it
     TestMesh near_then_far = near_square;
     for (const Vec3& p : far_square.positions) near_then_far.positions.push_back(p);
-    for (const auto& f : far_square.faces) near_then_far.faces.push_back({(uint16_t)(f[0] + 4), (uint16_t)(f[1] + 4), (uint16_t)(f[2] + 4)});
+    for (const auto& f : far_square.faces)
+        near_then_far.faces.push_back({(uint16_t)(f[0] + 4), (uint16_t)(f[1] + 4), (uint16_t)(f[2] + 4)});
 
     TestScene near_only = make_test_scene({near_square});
     TestScene far_only = make_test_scene({far_square});
@@ -343,8 +342,11 @@ TEST_F(DrawScene, OnlyTheFirstTwoMeshesThatExistAreDrawn)
         {"mesh_count -1, no mesh array", true, {}, -1, 0},
         {"one mesh, array of one", true, {square_mesh(0, 0, 0, 0.5f)}, built, 2},
         {"two meshes", true, {square_mesh(0, 0, 0, 0.5f), cube_mesh(0.5f)}, built, 14},
-        {"three meshes: the third is not drawn", true,
-         {square_mesh(0, 0, 0, 0.5f), cube_mesh(0.5f), square_mesh(0, 0, 1, 0.5f)}, built, 14},
+        {"three meshes: the third is not drawn",
+         true,
+         {square_mesh(0, 0, 0, 0.5f), cube_mesh(0.5f), square_mesh(0, 0, 1, 0.5f)},
+         built,
+         14},
         {"first mesh without faces: the second is still drawn", true, {empty, cube_mesh(0.5f)}, built, 12},
         {"second mesh without faces", true, {cube_mesh(0.5f), empty}, built, 12},
         {"both meshes without faces", true, {empty, empty}, built, 0},
@@ -362,8 +364,8 @@ TEST_F(DrawScene, ThirdMeshLeavesNoPixel)
 {
     // The third mesh would fill the frame in front of the other two.
     g_eye = {0, 0, 4};
-    TestScene scene = make_test_scene(
-        {square_mesh(-1, 0, 0, 0.25f), square_mesh(1, 0, 0, 0.25f), square_mesh(0, 0, 3, 3.0f)});
+    TestScene scene =
+        make_test_scene({square_mesh(-1, 0, 0, 0.25f), square_mesh(1, 0, 0, 0.25f), square_mesh(0, 0, 3, 3.0f)});
     std::vector<GLubyte> frame = draw(&scene);
     expect_black_corners(frame);
     EXPECT_TRUE(is_black(centre(frame)));

@@ -165,8 +165,8 @@ TEST(EditorMesh, FaceMaterialGroupsFindTheFirstMaterialOfThatNameReadSoFar)
         put_material_group(w, "Zero", {0, 1, 2, 3, 4});
         put_material_group(w, "Steel", {1});
         put_material_group(w, "steel", {2});
-        put_material_group(w, "Later", {3});    // defined after this mesh
-        put_material_group(w, "Nowhere", {4});  // defined nowhere
+        put_material_group(w, "Later", {3});         // defined after this mesh
+        put_material_group(w, "Nowhere", {4});       // defined nowhere
         put_material_group(w, "Steel", {5, 60000});  // past the faces: face 0
         end_chunk(w);
         end_chunk(w);

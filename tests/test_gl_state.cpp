@@ -128,10 +128,8 @@ using GlState = OffscreenGlTest;
 TEST_F(GlState, ResizeSetsViewportAndPerspectiveAndLeavesModelViewIdentity)
 {
     const ViewCase cases[] = {
-        {"640 x 480", 640, 480, 480, 640.0 / 480.0},
-        {"1920 x 1080", 1920, 1080, 1080, 1920.0 / 1080.0},
-        {"portrait 480 x 640", 480, 640, 640, 480.0 / 640.0},
-        {"square: aspect 1", 96, 96, 96, 1.0},
+        {"640 x 480", 640, 480, 480, 640.0 / 480.0},          {"1920 x 1080", 1920, 1080, 1080, 1920.0 / 1080.0},
+        {"portrait 480 x 640", 480, 640, 640, 480.0 / 640.0}, {"square: aspect 1", 96, 96, 96, 1.0},
         {"height 0 counts as 1", 300, 0, 1, 300.0},
     };
     for (const ViewCase& c : cases) {

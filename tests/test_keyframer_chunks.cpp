@@ -26,9 +26,7 @@ std::vector<uint8_t> with_keyframer(std::initializer_list<const char*> mesh_name
 
 TEST(KeyframerSegment, FramesAreStoredAsRead)
 {
-    Loaded loaded = load_memory(with_keyframer({}, [](ChunkWriter* w) {
-        put_segment(w, 100, 0);
-    }));
+    Loaded loaded = load_memory(with_keyframer({}, [](ChunkWriter* w) { put_segment(w, 100, 0); }));
     ASSERT_NE(loaded.scene, nullptr) << loaded.error;
     EXPECT_EQ(loaded.scene->first_frame, 100);
     EXPECT_EQ(loaded.scene->last_frame, 0);
@@ -40,7 +38,7 @@ TEST(KeyframerTracks, VectorKeysWithSplineParameters)
         begin_chunk(w, CHUNK_OBJECT_NODE);
         put_node_header(w, "m", 0, 0, NO_PARENT);
         begin_track(w, CHUNK_POSITION_TRACK, 0x0003, 0x00010003u);  // high half 1: 3 keys
-        put_key_head(w, 70000, 0x0005);               // tension and bias
+        put_key_head(w, 70000, 0x0005);                             // tension and bias
         put_float(w, 0.5f);
         put_float(w, -0.25f);
         put_float(w, 1);
@@ -100,7 +98,7 @@ TEST(KeyframerTracks, RotationScaleMorphAndHideTracksOfAMeshNode)
         end_chunk(w);
         begin_track(w, CHUNK_MORPH_TRACK, 10, 2);
         put_key_head(w, 12, 0x0010);
-        put_float(w, 0.125f);  // ease_from
+        put_float(w, 0.125f);                   // ease_from
         put_string(w, "target_of_twenty_chr");  // kept to 15, read to its NUL
         put_key_head(w, 13, 0x0001);
         put_float(w, 0.25f);  // tension

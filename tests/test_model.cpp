@@ -72,10 +72,21 @@ const uint16_t TRACKS[] = {CHUNK_POSITION_TRACK, CHUNK_ROTATION_TRACK, CHUNK_SCA
 long own_data_size(uint16_t id, const std::vector<uint8_t>& b, size_t body)
 {
     switch (id) {
-    case CHUNK_MAIN: case CHUNK_EDITOR: case CHUNK_MATERIAL: case CHUNK_TRIANGLE_MESH: case CHUNK_KEYFRAMER:
-    case CHUNK_OBJECT_NODE: case CHUNK_MATERIAL_AMBIENT: case CHUNK_MATERIAL_DIFFUSE: case CHUNK_MATERIAL_SPECULAR:
-    case CHUNK_MATERIAL_SHININESS: case CHUNK_MATERIAL_SHININESS_STRENGTH: case CHUNK_MATERIAL_TRANSPARENCY:
-    case CHUNK_MATERIAL_TRANSPARENCY_FALLOFF: case CHUNK_MATERIAL_REFLECTION_BLUR: case CHUNK_MATERIAL_SELF_ILLUMINATION:
+    case CHUNK_MAIN:
+    case CHUNK_EDITOR:
+    case CHUNK_MATERIAL:
+    case CHUNK_TRIANGLE_MESH:
+    case CHUNK_KEYFRAMER:
+    case CHUNK_OBJECT_NODE:
+    case CHUNK_MATERIAL_AMBIENT:
+    case CHUNK_MATERIAL_DIFFUSE:
+    case CHUNK_MATERIAL_SPECULAR:
+    case CHUNK_MATERIAL_SHININESS:
+    case CHUNK_MATERIAL_SHININESS_STRENGTH:
+    case CHUNK_MATERIAL_TRANSPARENCY:
+    case CHUNK_MATERIAL_TRANSPARENCY_FALLOFF:
+    case CHUNK_MATERIAL_REFLECTION_BLUR:
+    case CHUNK_MATERIAL_SELF_ILLUMINATION:
         return 0;
     case CHUNK_NAMED_OBJECT:
         return (long)strlen((const char*)&b[body]) + 1;
@@ -127,7 +138,8 @@ TEST(HeadModel, GeneratorWritesTheResourceByteForByte)
     ASSERT_TRUE(write_head_model(&generated));
     ASSERT_EQ(generated.size(), resource.size());
     size_t first_difference = 0;
-    while (first_difference < resource.size() && generated[first_difference] == resource[first_difference]) ++first_difference;
+    while (first_difference < resource.size() && generated[first_difference] == resource[first_difference])
+        ++first_difference;
     EXPECT_EQ(first_difference, resource.size()) << "the bytes differ from this offset on";
 }
 
@@ -392,10 +404,7 @@ TEST(HeadModel, FramesGiveAnIdentityObjectMatrixOffByAThousandth)
 // is a multiple of that).
 struct GridPosition {
     int64_t x, y, z;
-    bool operator<(const GridPosition& o) const
-    {
-        return x != o.x ? x < o.x : y != o.y ? y < o.y : z < o.z;
-    }
+    bool operator<(const GridPosition& o) const { return x != o.x ? x < o.x : y != o.y ? y < o.y : z < o.z; }
     bool operator==(const GridPosition& o) const { return x == o.x && y == o.y && z == o.z; }
 };
 

@@ -80,13 +80,20 @@ TEST_F(PictureFile, Headers)
         uint32_t value;
         const char* field;
     } fields[] = {
-        {0, 2, 0x4D42, "bfType \"BM\""},      {2, 4, 105480, "bfSize: the whole file"},
-        {6, 4, 0, "bfReserved"},                {10, 4, 1078, "bfOffBits: 14 + 40 + 1024"},
-        {14, 4, 40, "biSize"},                  {18, 4, 360, "biWidth"},
-        {22, 4, 290, "biHeight: positive, rows bottom-up"}, {26, 2, 1, "biPlanes"},
-        {28, 2, 8, "biBitCount"},               {30, 4, 0, "biCompression: BI_RGB"},
-        {34, 4, 0, "biSizeImage"},              {38, 4, 15744, "biXPelsPerMeter"},
-        {42, 4, 15744, "biYPelsPerMeter"},      {46, 4, 0, "biClrUsed: a full palette"},
+        {0, 2, 0x4D42, "bfType \"BM\""},
+        {2, 4, 105480, "bfSize: the whole file"},
+        {6, 4, 0, "bfReserved"},
+        {10, 4, 1078, "bfOffBits: 14 + 40 + 1024"},
+        {14, 4, 40, "biSize"},
+        {18, 4, 360, "biWidth"},
+        {22, 4, 290, "biHeight: positive, rows bottom-up"},
+        {26, 2, 1, "biPlanes"},
+        {28, 2, 8, "biBitCount"},
+        {30, 4, 0, "biCompression: BI_RGB"},
+        {34, 4, 0, "biSizeImage"},
+        {38, 4, 15744, "biXPelsPerMeter"},
+        {42, 4, 15744, "biYPelsPerMeter"},
+        {46, 4, 0, "biClrUsed: a full palette"},
         {50, 4, 0, "biClrImportant"},
     };
     for (const auto& f : fields) {

@@ -17,7 +17,6 @@
 
 namespace {
 
-
 const WORD SWEDISH = MAKELANGID(LANG_SWEDISH, SUBLANG_SWEDISH);
 
 // A built saver, loaded as data.
@@ -87,7 +86,15 @@ TEST(SaverResources, NameIconVersionAndManifest)
     std::vector<unsigned char> version = saver.bytes(MAKEINTRESOURCEA(16), MAKEINTRESOURCEA(1), SWEDISH);
     std::string version_text(version.begin(), version.end());
     // The string table's block names Swedish and Windows-1252, in UTF-16.
-    const char block[] = "0\0" "4\0" "1\0" "D\0" "0\0" "4\0" "E\0" "4\0";
+    const char block[] =
+        "0\0"
+        "4\0"
+        "1\0"
+        "D\0"
+        "0\0"
+        "4\0"
+        "E\0"
+        "4\0";
     EXPECT_NE(version_text.find(std::string(block, sizeof block - 1)), std::string::npos);
 
     std::vector<unsigned char> manifest =

@@ -102,8 +102,8 @@ HWND make_window()
         window_class.lpszClassName = TEST_CLASS;
         g_class_ready = RegisterClassA(&window_class) != 0;
     }
-    return CreateWindowExA(0, TEST_CLASS, "test", WS_POPUP, 0, 0, 100, 80, nullptr, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
+    return CreateWindowExA(0, TEST_CLASS, "test", WS_POPUP, 0, 0, 100, 80, nullptr, nullptr, GetModuleHandleA(nullptr),
+                           nullptr);
 }
 
 // Takes every message of kind message posted to the thread's queue (for
@@ -400,15 +400,13 @@ struct OwnerCase {
 TEST_F(SaverWindow, ConfigureWindowIsOwnedByTheHostOrWithSlashCByTheForegroundWindow)
 {
     const OwnerCase cases[] = {
-        {"/c alone: the foreground window", "/c", false, 1},
-        {"-c alone: the foreground window", "-c", false, 1},
-        {"another word alone: no owner", "/save", false, 0},
-        {"/c over a host", "/c:", true, 2},
+        {"/c alone: the foreground window", "/c", false, 1}, {"-c alone: the foreground window", "-c", false, 1},
+        {"another word alone: no owner", "/save", false, 0}, {"/c over a host", "/c:", true, 2},
         {"another word over a host", "/x ", true, 2},
     };
     const char configure_title[] = "Tral\xF6v \xE4r en livsstil...";
-    HWND foreground = CreateWindowExA(0, "Static", "foreground", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
-                                      nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND foreground = CreateWindowExA(0, "Static", "foreground", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
+                                      GetModuleHandleA(nullptr), nullptr);
     HWND host = make_window();
     for (const OwnerCase& c : cases) {
         SCOPED_TRACE(c.name);

@@ -20,20 +20,21 @@ static const char* const USAGE = "usage: 3dsinfo FILE [--json]\n";
 static void print_help()
 {
     printf("%s", USAGE);
-    printf("\n"
-           "Loads FILE with the saver's 3DS reader and prints what the scene holds:\n"
-           "per mesh its name, vertex and face counts, extents, the materials of its\n"
-           "faces, its keyframe node and track key counts; then the materials,\n"
-           "cameras, lights, the keyframe segment and a one-line total.\n"
-           "\n"
-           "Values are shown as loaded, in the stream's axes (Z up); the Y/Z\n"
-           "exchange done before drawing is not applied.\n"
-           "\n"
-           "  --json   print the same as one JSON document\n"
-           "  --help   print this text\n"
-           "\n"
-           "Exit status: 0 on success, 1 when FILE cannot be opened or loaded,\n"
-           "2 on a usage error.\n");
+    printf(
+        "\n"
+        "Loads FILE with the saver's 3DS reader and prints what the scene holds:\n"
+        "per mesh its name, vertex and face counts, extents, the materials of its\n"
+        "faces, its keyframe node and track key counts; then the materials,\n"
+        "cameras, lights, the keyframe segment and a one-line total.\n"
+        "\n"
+        "Values are shown as loaded, in the stream's axes (Z up); the Y/Z\n"
+        "exchange done before drawing is not applied.\n"
+        "\n"
+        "  --json   print the same as one JSON document\n"
+        "  --help   print this text\n"
+        "\n"
+        "Exit status: 0 on success, 1 when FILE cannot be opened or loaded,\n"
+        "2 on a usage error.\n");
 }
 
 // A name field as a C string of at most max bytes (fields are normally
@@ -65,13 +66,27 @@ static void print_json_string(const char* text, size_t max)
     for (size_t i = 0; i < n; ++i) {
         unsigned char c = (unsigned char)text[i];
         switch (c) {
-        case '"': fputs("\\\"", stdout); break;
-        case '\\': fputs("\\\\", stdout); break;
-        case '\b': fputs("\\b", stdout); break;
-        case '\f': fputs("\\f", stdout); break;
-        case '\n': fputs("\\n", stdout); break;
-        case '\r': fputs("\\r", stdout); break;
-        case '\t': fputs("\\t", stdout); break;
+        case '"':
+            fputs("\\\"", stdout);
+            break;
+        case '\\':
+            fputs("\\\\", stdout);
+            break;
+        case '\b':
+            fputs("\\b", stdout);
+            break;
+        case '\f':
+            fputs("\\f", stdout);
+            break;
+        case '\n':
+            fputs("\\n", stdout);
+            break;
+        case '\r':
+            fputs("\\r", stdout);
+            break;
+        case '\t':
+            fputs("\\t", stdout);
+            break;
         default:
             if (c < 0x20 || c >= 0x7F)
                 printf("\\u%04x", c);
@@ -180,8 +195,8 @@ static void print_text(const Scene* scene)
 
         Extents e;
         if (mesh_extents(mesh, &e)) {
-            printf("  extents: x %g .. %g, y %g .. %g, z %g .. %g\n", (double)e.min.x, (double)e.max.x,
-                   (double)e.min.y, (double)e.max.y, (double)e.min.z, (double)e.max.z);
+            printf("  extents: x %g .. %g, y %g .. %g, z %g .. %g\n", (double)e.min.x, (double)e.max.x, (double)e.min.y,
+                   (double)e.max.y, (double)e.min.z, (double)e.max.z);
         } else {
             printf("  extents: none\n");
         }
@@ -227,9 +242,8 @@ static void print_text(const Scene* scene)
     }
     printf("segment: first %ld, last %ld\n", (long)scene->first_frame, (long)scene->last_frame);
     Totals t = scene_totals(scene);
-    printf("total: %d meshes, %lld vertices, %lld faces, %d materials, %d cameras, %d lights\n",
-           (int)scene->mesh_count, t.vertices, t.faces, (int)scene->material_count, (int)scene->camera_count,
-           (int)scene->light_count);
+    printf("total: %d meshes, %lld vertices, %lld faces, %d materials, %d cameras, %d lights\n", (int)scene->mesh_count,
+           t.vertices, t.faces, (int)scene->material_count, (int)scene->camera_count, (int)scene->light_count);
 }
 
 static void print_json(const char* path, const Scene* scene)
@@ -299,10 +313,11 @@ static void print_json(const char* path, const Scene* scene)
     printf("%s],\n", scene->light_count ? "\n  " : "");
     printf("  \"segment\": {\"first\": %ld, \"last\": %ld},\n", (long)scene->first_frame, (long)scene->last_frame);
     Totals t = scene_totals(scene);
-    printf("  \"total\": {\"meshes\": %d, \"vertices\": %lld, \"faces\": %lld, \"materials\": %d, \"cameras\": %d, "
-           "\"lights\": %d}\n}\n",
-           (int)scene->mesh_count, t.vertices, t.faces, (int)scene->material_count, (int)scene->camera_count,
-           (int)scene->light_count);
+    printf(
+        "  \"total\": {\"meshes\": %d, \"vertices\": %lld, \"faces\": %lld, \"materials\": %d, \"cameras\": %d, "
+        "\"lights\": %d}\n}\n",
+        (int)scene->mesh_count, t.vertices, t.faces, (int)scene->material_count, (int)scene->camera_count,
+        (int)scene->light_count);
 }
 
 static int usage_error(const char* message, const char* arg)

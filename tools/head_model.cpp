@@ -54,6 +54,7 @@ static void sin_cos_turns(double turns, double* s, double* c)
     double quarter = floor(t * 4.0 + 0.5);
     double x = (t - quarter * 0.25) * TWO_PI;
     double x2 = x * x;
+    // clang-format off
     double sn = x * (1 - x2 / 6 * (1 - x2 / 20 * (1 - x2 / 42 * (1 - x2 / 72 * (1 - x2 / 110 * (1 - x2 / 156 * (1 - x2 / 210)))))));
     double cs = 1 - x2 / 2 * (1 - x2 / 12 * (1 - x2 / 30 * (1 - x2 / 56 * (1 - x2 / 90 * (1 - x2 / 132 * (1 - x2 / 182))))));
     switch ((int)quarter & 3) {
@@ -61,6 +62,7 @@ static void sin_cos_turns(double turns, double* s, double* c)
     case 1: *s = cs; *c = -sn; break;
     case 2: *s = -sn; *c = -cs; break;
     default: *s = -cs; *c = sn; break;
+        // clang-format on
     }
 }
 
@@ -301,6 +303,7 @@ struct RimRing {
     int shift;
 };
 static const int RIM_COLUMNS = 2 * STUDS;
+// clang-format off
 static const RimRing RIM_RINGS[] = {
     {3.45, FIELD_Z, FIELD_Z, 0},  // on the emblem's edge
     {3.55, 0.045, 0.045, 0},          // inner bevel
@@ -309,6 +312,7 @@ static const RimRing RIM_RINGS[] = {
     {3.97, 0.045, 0.045, 1},
     {4.05, -0.065, -0.065, 0},        // outer chamfer down to the edge
 };
+// clang-format on
 
 // Ray s of the star, counted from 0 to 39 however far s runs past either end.
 static int ray_of(int s) { return ((s % RAYS) + RAYS) % RAYS; }
@@ -422,7 +426,8 @@ static void build_emblem(MeshBuild* m)
         int middle = a * RAYS_PER_ARM, next_middle = middle + RAYS_PER_ARM;
         std::vector<uint16_t> polygon;
         polygon.push_back(tips[(size_t)middle]);
-        for (int j = 0; j <= steps_per_arm; ++j) polygon.push_back(stud_inner[(size_t)((a * steps_per_arm + j) % half_steps)]);
+        for (int j = 0; j <= steps_per_arm; ++j)
+            polygon.push_back(stud_inner[(size_t)((a * steps_per_arm + j) % half_steps)]);
         for (int s = next_middle; s > next_middle - RAYS_PER_ARM / 2; --s) {
             polygon.push_back(tips[(size_t)ray_of(s)]);
             polygon.push_back(notches[(size_t)ray_of(s - 1)]);

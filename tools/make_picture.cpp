@@ -221,7 +221,8 @@ IconImage shrink_for_icon(const Frame& frame, int size)
             for (int dy = 0; dy < ICON_OVERSAMPLE; dy++) {
                 for (int dx = 0; dx < ICON_OVERSAMPLE; dx++) {
                     size_t at = ((size_t)(y * ICON_OVERSAMPLE + dy) * (size_t)frame.width +
-                                 (size_t)(x * ICON_OVERSAMPLE + dx)) * 4;
+                                 (size_t)(x * ICON_OVERSAMPLE + dx)) *
+                                4;
                     int grey = frame.rgba[at];
                     if (grey != 0) {
                         covered++;
@@ -329,8 +330,8 @@ bool make_picture(const char* model_path, const char* picture_path, const char* 
     std::vector<uint8_t> model;
     if (!read_file(model_path, &model)) return false;
     char error_text[LOAD_3DS_ERROR_TEXT_SIZE] = "";
-    Scene* scene = model.empty() ? nullptr
-                                 : load_3ds(error_text, model.data(), LOAD_3DS_MEMORY, (uint32_t)model.size());
+    Scene* scene =
+        model.empty() ? nullptr : load_3ds(error_text, model.data(), LOAD_3DS_MEMORY, (uint32_t)model.size());
     if (scene == nullptr) {
         fprintf(stderr, "make_picture: %s: %s\n", model_path, model.empty() ? "empty file" : error_text);
         return false;

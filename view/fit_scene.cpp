@@ -6,10 +6,7 @@
 
 namespace {
 
-bool is_finite_position(const Vec3* p)
-{
-    return isfinite(p->x) && isfinite(p->y) && isfinite(p->z);
-}
+bool is_finite_position(const Vec3* p) { return isfinite(p->x) && isfinite(p->y) && isfinite(p->z); }
 
 }  // namespace
 

@@ -26,6 +26,5 @@ void format_frame_report(char* text, size_t size, const FrameTimes* times, doubl
     double running = seconds_between(times, times->first_frame, times->last_frame);
     snprintf(text + length, size - (size_t)length, "first_frame_ms %.1f\nfps %.1f\ncpu_ms_per_frame %.2f\n",
              seconds_between(times, times->start, times->first_frame) * 1000.0,
-             running > 0.0 ? (double)(times->frames - 1) / running : 0.0,
-             cpu_seconds * 1000.0 / (double)times->frames);
+             running > 0.0 ? (double)(times->frames - 1) / running : 0.0, cpu_seconds * 1000.0 / (double)times->frames);
 }

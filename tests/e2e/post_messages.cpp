@@ -13,24 +13,25 @@
 #include <cstdio>
 #include <cstdlib>
 
-int main(int argc, char** argv) {
-  if (argc != 4 && argc != 5) {
-    std::printf("usage: post_messages.exe HWND MESSAGE COUNT [WPARAM]\n");
-    return 1;
-  }
-  HWND window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoul(argv[1], nullptr, 0)));
-  UINT message = static_cast<UINT>(std::strtoul(argv[2], nullptr, 0));
-  long count = std::strtol(argv[3], nullptr, 0);
-  WPARAM w_param = argc == 5 ? static_cast<WPARAM>(std::strtoul(argv[4], nullptr, 0)) : 0;
-  if (!IsWindow(window)) {
-    std::printf("error: %s is not a window\n", argv[1]);
-    return 1;
-  }
-  long posted = 0;
-  for (; posted < count; ++posted) {
-    if (!PostMessageA(window, message, w_param, 0)) break;
-  }
-  std::printf("posted %ld\n", posted);
-  std::fflush(stdout);
-  return posted == count ? 0 : 1;
+int main(int argc, char** argv)
+{
+    if (argc != 4 && argc != 5) {
+        std::printf("usage: post_messages.exe HWND MESSAGE COUNT [WPARAM]\n");
+        return 1;
+    }
+    HWND window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoul(argv[1], nullptr, 0)));
+    UINT message = static_cast<UINT>(std::strtoul(argv[2], nullptr, 0));
+    long count = std::strtol(argv[3], nullptr, 0);
+    WPARAM w_param = argc == 5 ? static_cast<WPARAM>(std::strtoul(argv[4], nullptr, 0)) : 0;
+    if (!IsWindow(window)) {
+        std::printf("error: %s is not a window\n", argv[1]);
+        return 1;
+    }
+    long posted = 0;
+    for (; posted < count; ++posted) {
+        if (!PostMessageA(window, message, w_param, 0)) break;
+    }
+    std::printf("posted %ld\n", posted);
+    std::fflush(stdout);
+    return posted == count ? 0 : 1;
 }

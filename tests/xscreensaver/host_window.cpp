@@ -67,9 +67,9 @@ int main(int argc, char** argv)
     attributes.background_pixel = 0x0000FF;  // blue, in a 24-bit TrueColor visual
     attributes.border_pixel = 0;
     attributes.event_mask = StructureNotifyMask;
-    Window window = XCreateWindow(display, root, 0, 0, (unsigned)atoi(argv[1]), (unsigned)atoi(argv[2]), 0,
-                                  visual.depth, InputOutput, visual.visual,
-                                  CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &attributes);
+    Window window =
+        XCreateWindow(display, root, 0, 0, (unsigned)atoi(argv[1]), (unsigned)atoi(argv[2]), 0, visual.depth,
+                      InputOutput, visual.visual, CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &attributes);
     XStoreName(display, window, "host_window");
     XMapWindow(display, window);
     for (;;) {
