@@ -188,11 +188,9 @@ e2e_wait_box() {
   for ((i = 0; i < seconds * 10; i++)); do
     E2E_XID=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n 1)
     if [ -n "$E2E_XID" ]; then
-      # The box's controls may come a moment after its frame.
-      local j
-      for ((j = 0; j < 50; j++)); do
-        E2E_BOX_TEXT=$(e2e_box_texts | grep -m 1 "^$title: ." || true)
-        [ -n "$E2E_BOX_TEXT" ] && break
+      # The box's controls may come a while after its frame.
+      local end=$((SECONDS + 60))
+      until E2E_BOX_TEXT=$(e2e_box_texts | grep -m 1 "^$title: .") || [ "$SECONDS" -ge "$end" ]; do
         sleep 0.1
       done
       return 0
@@ -219,8 +217,8 @@ e2e_wait_box() {
 # the '&' of its access key) is LABEL, and waits until the box is gone. A
 # click works whether or not the box has the keyboard focus.
 e2e_answer_box() {
-  local xid=$1 title=$2 label=$3 i line=""
-  for ((i = 0; i < 50; i++)); do
+  local xid=$1 title=$2 label=$3 end=$((SECONDS + 60)) line=""
+  while [ "$SECONDS" -lt "$end" ]; do
     line=$(e2e_windows | awk -v t="title=[$title]" -v l="$label" '
       index($0, "window ") == 1 { box = ""; if (index($0, "class=[#32770]") && index($0, t)) { match($0, /hwnd=[0-9]+/); box = substr($0, RSTART + 5, RLENGTH - 5) } }
       index($0, "child ") == 1 && box != "" && index($0, "parent=" box " ") && index($0, "class=[Button]") {
@@ -235,11 +233,23 @@ e2e_answer_box() {
   x=$(e2e_field screen_x "$line"); y=$(e2e_field screen_y "$line")
   w=$(e2e_field w "$line"); h=$(e2e_field h "$line")
   xdotool mousemove --sync $((x + w / 2)) $((y + h / 2)) click 1 >/dev/null 2>&1
-  for ((i = 0; i < 300; i++)); do
-    xdotool search --onlyvisible --name '.' 2>/dev/null | grep -qx "$xid" || return 0
+  # A click that came before the box took input is lost: click again
+  # while the box stays.
+  end=$((SECONDS + 60))
+  until e2e_wait_gone "$xid" 10; do
+    [ "$SECONDS" -lt "$end" ] || return 1
+    xdotool mousemove --sync $((x + w / 2)) $((y + h / 2)) click 1 >/dev/null 2>&1
+  done
+}
+
+# Waits (at most SECONDS, default 60) until the X window XID is no longer
+# shown. e2e_wait_gone XID [SECONDS]
+e2e_wait_gone() {
+  local end=$((SECONDS + ${2:-60}))
+  while xdotool search --onlyvisible --name '.' 2>/dev/null | grep -qx "$1"; do
+    [ "$SECONDS" -lt "$end" ] || return 1
     sleep 0.1
   done
-  return 1
 }
 
 # After a failure: answer any box left so that the next test starts clean.

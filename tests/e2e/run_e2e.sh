@@ -181,7 +181,7 @@ test_mouse_moves() {
     e2e_stop "$E2E_PID"
     return
   fi
-  local pid=$E2E_PID i step hwnd
+  local pid=$E2E_PID step hwnd
   hwnd=$(e2e_field hwnd "$(e2e_window_line Head)")
   if ! e2e_wait_for_medal "$shots/moves.png" || [ -z "$hwnd" ]; then
     e2e_not_ok $name "the saver draws nothing"
@@ -195,10 +195,8 @@ test_mouse_moves() {
     xdotool mousemove --sync $((screen_w / 2 + 40 * step)) $((screen_h / 2 + 30 * step)) >/dev/null 2>&1
     flush_input "$hwnd" || alive=0
   done
-  for ((i = 0; i < 10; i++)); do
-    e2e_running "$pid" || alive=0
-    sleep 0.1
-  done
+  # flush_input saw frames drawn after the moves were handled: a saver that
+  # took them for the fourth would have stopped drawing.
   e2e_running "$pid" || alive=0
   if [ -n "$(e2e_box_ids)" ]; then
     e2e_not_ok $name "$(e2e_box_report)"
@@ -293,12 +291,11 @@ test_unreadable_model() {
     e2e_stop "$pid"
     return
   fi
-  local xid=$E2E_XID
-  for ((i = 0; i < 600; i++)); do
-    [ -s "$probe.ppm" ] && break
+  local xid=$E2E_XID end=$((SECONDS + 60))
+  # The frame file is written at once: wait until it is whole.
+  until [ "$(identify -format '%wx%h' "$probe.ppm" 2>/dev/null)" = "${screen_w}x$screen_h" ] || [ "$SECONDS" -ge "$end" ]; do
     sleep 0.1
   done
-  sleep 0.5  # the frame file is written at once; let it be closed
   local problems=""
   if ! [ -s "$probe.ppm" ]; then
     problems+=" no frame saved;"
@@ -371,8 +368,8 @@ check_configure() {
 
   # The picture at client (7,7): the picture resource, pixel for pixel
   # (allowing for rounding of its colours).
-  local shot="$shots/$name.png" i diff=""
-  for ((i = 0; i < 50; i++)); do
+  local shot="$shots/$name.png" diff="" end=$((SECONDS + 60))
+  while [ "$SECONDS" -lt "$end" ]; do
     display_screenshot "$shot"
     convert "$shot" -crop "360x290+$((cx + 7))+$((cy + 7))" +repage "$shots/$name-picture.png" 2>/dev/null
     diff=$(compare -metric AE -fuzz 3% "$shots/$name-picture.png" "$resources/testbild.bmp" null: 2>&1 | sed 's/ .*//')
@@ -581,7 +578,7 @@ test_gl_failure_is_reported() {
     e2e_stop "$pid"
     return
   fi
-  local problems="" box=$E2E_XID i
+  local problems="" box=$E2E_XID i gl
   [ "$E2E_BOX_TEXT" = "ERROR: Can't Find A Suitable PixelFormat." ] || problems+=" box: '$E2E_BOX_TEXT';"
   # A box whose quit message is pending closes by itself within about 2 s.
   for ((i = 0; i < 50; i++)); do
@@ -591,7 +588,8 @@ test_gl_failure_is_reported() {
   if [ "$i" -lt 50 ]; then
     problems+=" the box closed by itself;"
   else
-    [ -z "$(xdotool search --onlyvisible --name '^Head$' 2>/dev/null)" ] || problems+=" the GL window is still there;"
+    gl=$(xdotool search --onlyvisible --name '^Head$' 2>/dev/null | head -n 1)
+    [ -z "$gl" ] || e2e_wait_gone "$gl" || problems+=" the GL window is still there;"
     e2e_answer_box "$box" ERROR OK || problems+=" the box did not close on OK;"
   fi
   if ! e2e_wait_exit "$pid" 30; then
