@@ -42,19 +42,15 @@ if [ "$which" != windows ]; then
 fi
 
 work=$(mktemp -d /tmp/saver-measure.XXXXXX)
-xvfb_pid=""
 cleanup() {
   [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1 || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  display_stop
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-# A display of our own; Xvfb picks a free number and tells it.
-Xvfb -displayfd 9 -screen 0 800x600x24 -nolisten tcp -noreset 9>"$work/display" >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
+source "$root/scripts/lib/display.sh"
+display_start
 
 if [ "$which" != linux ]; then
   export WINEPREFIX="$work/prefix" WINEARCH=win32 WINEDEBUG=-all

@@ -18,15 +18,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
-# A display of our own: Xvfb picks a free number and tells it. Sets
-# xvfb_pid and DISPLAY.
-start_virtual_display() {
-  Xvfb -displayfd 9 -screen 0 800x600x24 -nolisten tcp -noreset 9>"$work/display" >"$work/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done
-  [ -s "$work/display" ] || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
-  export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
-}
+source "$root/scripts/lib/display.sh"
 
 # Waits up to a minute for the saver's visible window named NAME_REGEX and
 # sets window; a message box named BOX_REGEX (if given) or the saver's end
@@ -58,9 +50,9 @@ wait_for_window() {
 # A screenshot and twenty frames of the sway a quarter second apart, as
 # screenshot.png and sway.gif in $out.
 record_sway() {
-  import -window root "$work/screenshot.png"
+  display_screenshot "$work/screenshot.png"
   for i in $(seq -w 1 20); do
-    import -window root "$work/frame-$i.png"
+    display_screenshot "$work/frame-$i.png"
     sleep 0.25
   done
   convert -delay 25 -loop 0 "$work"/frame-*.png -resize 50% -layers Optimize "$work/sway.gif"
@@ -96,8 +88,8 @@ run_linux() {
   out="$(cd "$out" && pwd)"
   rm -f "$out/screenshot.png" "$out/sway.gif"
   work=$(mktemp -d "${TMPDIR:-/tmp}/headsaver-run.XXXXXX")
-  trap '[ -n "$saver_pid" ] && kill -9 "$saver_pid" 2>/dev/null; [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null; rm -rf "$work"' EXIT
-  start_virtual_display
+  trap '[ -n "$saver_pid" ] && kill -9 "$saver_pid" 2>/dev/null; display_stop; rm -rf "$work"' EXIT
+  display_start
   # 800x600: its own window fills the virtual screen.
   "$saver" --window 2>"$work/headsaver.log" &
   saver_pid=$!
@@ -120,7 +112,6 @@ run_linux() {
 }
 
 saver_pid=""
-xvfb_pid=""
 if [ "${1:-}" = --linux ]; then
   shift
   run_linux "$@"
@@ -143,17 +134,16 @@ mkdir -p "$out"
 out="$(cd "$out" && pwd)"
 rm -f "$out/screenshot.png" "$out/sway.gif"
 work=$(mktemp -d "${TMPDIR:-/tmp}/head-run.XXXXXX")
-xvfb_pid=""
 saver_pid=""
 cleanup() {
   [ -n "$saver_pid" ] && kill -9 "$saver_pid" 2>/dev/null
   wineserver -k >/dev/null 2>&1 || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  display_stop
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-start_virtual_display
+display_start
 export WINEPREFIX="$work/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 wineboot -i >/dev/null 2>&1
 # Without a window manager Wine waits 2 s whenever a managed window closes.

@@ -1,11 +1,12 @@
 # Helpers of the end-to-end suite: a private X display and Wine prefix,
 # starting and watching the saver, message boxes, screenshots and pixels.
-# Sourced by run_e2e.sh; every wait polls with a generous limit.
+# Sourced by the suites here; every wait polls with a generous limit.
+
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/display.sh"
 
 E2E_FAILED=0
 E2E_PASSED=0
 E2E_BOXES='^(ERROR|SHUTDOWN ERROR|Lumo GL|arg4)$'
-E2E_XVFB_PID=""
 E2E_SAVER_PIDS=()
 
 e2e_log() { printf '# %s\n' "$*"; }
@@ -20,28 +21,11 @@ e2e_not_ok() {
   printf 'not ok - %s: %s\n' "$1" "$2"
 }
 
-# Starts Xvfb on a display number it picks itself, a fresh Wine prefix and
-# the work folder; e2e_teardown undoes all of it. -noreset: an X server
-# resets when its last client leaves, and a client that connects during the
-# reset (slow on a busy machine) is refused.
+# Starts a private virtual display, a fresh Wine prefix and the work
+# folder; e2e_teardown undoes all of it.
 e2e_setup() {
   E2E_WORK=$(mktemp -d "${TMPDIR:-/tmp}/head-e2e.XXXXXX")
-  local display_file="$E2E_WORK/display"
-  : >"$display_file"
-  Xvfb -displayfd 9 -screen 0 800x600x24 -nolisten tcp -noreset 9>"$display_file" >"$E2E_WORK/xvfb.log" 2>&1 &
-  E2E_XVFB_PID=$!
-  local i
-  for ((i = 0; i < 300; i++)); do
-    [ -s "$display_file" ] && break
-    kill -0 "$E2E_XVFB_PID" 2>/dev/null || break
-    sleep 0.1
-  done
-  if ! [ -s "$display_file" ]; then
-    echo "Xvfb did not start:" >&2
-    cat "$E2E_WORK/xvfb.log" >&2
-    return 1
-  fi
-  export DISPLAY=":$(tr -d '[:space:]' <"$display_file")"
+  display_start || return 1
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="
   export LC_ALL=C.UTF-8
@@ -73,10 +57,7 @@ e2e_teardown() {
     wineserver -k 2>/dev/null
     wineserver -w 2>/dev/null
   fi
-  if [ -n "$E2E_XVFB_PID" ]; then
-    kill "$E2E_XVFB_PID" 2>/dev/null
-    wait "$E2E_XVFB_PID" 2>/dev/null
-  fi
+  display_stop
   [ -n "${E2E_WORK:-}" ] && [ -z "${E2E_KEEP:-}" ] && rm -rf "$E2E_WORK"
 }
 
@@ -207,11 +188,9 @@ e2e_wait_box() {
   for ((i = 0; i < seconds * 10; i++)); do
     E2E_XID=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n 1)
     if [ -n "$E2E_XID" ]; then
-      # The box's controls may come a moment after its frame.
-      local j
-      for ((j = 0; j < 50; j++)); do
-        E2E_BOX_TEXT=$(e2e_box_texts | grep -m 1 "^$title: ." || true)
-        [ -n "$E2E_BOX_TEXT" ] && break
+      # The box's controls may come a while after its frame.
+      local end=$((SECONDS + 60))
+      until E2E_BOX_TEXT=$(e2e_box_texts | grep -m 1 "^$title: .") || [ "$SECONDS" -ge "$end" ]; do
         sleep 0.1
       done
       return 0
@@ -238,8 +217,8 @@ e2e_wait_box() {
 # the '&' of its access key) is LABEL, and waits until the box is gone. A
 # click works whether or not the box has the keyboard focus.
 e2e_answer_box() {
-  local xid=$1 title=$2 label=$3 i line=""
-  for ((i = 0; i < 50; i++)); do
+  local xid=$1 title=$2 label=$3 end=$((SECONDS + 60)) line=""
+  while [ "$SECONDS" -lt "$end" ]; do
     line=$(e2e_windows | awk -v t="title=[$title]" -v l="$label" '
       index($0, "window ") == 1 { box = ""; if (index($0, "class=[#32770]") && index($0, t)) { match($0, /hwnd=[0-9]+/); box = substr($0, RSTART + 5, RLENGTH - 5) } }
       index($0, "child ") == 1 && box != "" && index($0, "parent=" box " ") && index($0, "class=[Button]") {
@@ -254,11 +233,23 @@ e2e_answer_box() {
   x=$(e2e_field screen_x "$line"); y=$(e2e_field screen_y "$line")
   w=$(e2e_field w "$line"); h=$(e2e_field h "$line")
   xdotool mousemove --sync $((x + w / 2)) $((y + h / 2)) click 1 >/dev/null 2>&1
-  for ((i = 0; i < 300; i++)); do
-    xdotool search --onlyvisible --name '.' 2>/dev/null | grep -qx "$xid" || return 0
+  # A click that came before the box took input is lost: click again
+  # while the box stays.
+  end=$((SECONDS + 60))
+  until e2e_wait_gone "$xid" 10; do
+    [ "$SECONDS" -lt "$end" ] || return 1
+    xdotool mousemove --sync $((x + w / 2)) $((y + h / 2)) click 1 >/dev/null 2>&1
+  done
+}
+
+# Waits (at most SECONDS, default 60) until the X window XID is no longer
+# shown. e2e_wait_gone XID [SECONDS]
+e2e_wait_gone() {
+  local end=$((SECONDS + ${2:-60}))
+  while xdotool search --onlyvisible --name '.' 2>/dev/null | grep -qx "$1"; do
+    [ "$SECONDS" -lt "$end" ] || return 1
     sleep 0.1
   done
-  return 1
 }
 
 # After a failure: answer any box left so that the next test starts clean.
@@ -285,27 +276,30 @@ e2e_stop() {
   done
 }
 
-e2e_screenshot() { import -window root "png:$1" 2>/dev/null; }
+# The middle of the medal's picture FILE: a square a third of its height.
+e2e_middle() { local h; h=$(identify -format %h "$1" 2>/dev/null); printf '%dx%d' $((h / 3)) $((h / 3)); }
 
-# Mean brightness (0..1) of a region: e2e_mean FILE WxH+X+Y
-e2e_mean() { convert "$1" -crop "$2" +repage -colorspace Gray -format '%[fx:mean]' info: 2>/dev/null; }
-
-# Share (0..1) of a region's pixels brighter than LEVEL (0..1):
-# e2e_share_above FILE WxH+X+Y LEVEL
-e2e_share_above() {
-  convert "$1" -crop "$2" +repage -colorspace Gray -threshold "$(awk -v l="$3" 'BEGIN { print l * 100 }')%" \
-    -format '%[fx:mean]' info: 2>/dev/null
+# Polls screenshots (at most 60 s) until the middle of the screen is lit: a
+# third of it brighter than 10 % (as the light sways, the medal's face goes
+# from dark grey to near white, never black). Leaves the last in FILE.
+e2e_wait_for_medal() {
+  local end=$((SECONDS + 60))
+  until display_screenshot "$1" && picture_lit_middle "$1" "$(e2e_middle "$1")" 0.3 0.1; do
+    [ "$SECONDS" -lt "$end" ] || return 1
+    sleep 0.5
+  done
 }
 
-# Number of pixels that differ between two pictures of the same size.
-e2e_diff_pixels() {
-  local out
-  out=$(compare -metric AE "$1" "$2" null: 2>&1)
-  printf '%s\n' "${out%% *}" | sed 's/[^0-9.e+].*//'
+# What is wrong with a picture of the medal, nothing when it is right: the
+# middle lit as above, and black corners (squares of a thirtieth of the
+# height; the medal nearly fills the height and sways, so it may brush one).
+e2e_medal_problems() {
+  local file=$1 h
+  h=$(identify -format %h "$file" 2>/dev/null)
+  picture_lit_middle "$file" "$(e2e_middle "$file")" 0.3 0.1 ||
+    printf ' the middle is not lit (mean %s);' "$(picture_mean "$file" "$(picture_middle "$file" "$(e2e_middle "$file")")")"
+  picture_black_corners "$file" $((h / 30)) 0.03 1 || printf ' %s corners not black;' "$PICTURE_LIT_CORNERS"
 }
-
-# float comparison: e2e_gt A B is true when A > B.
-e2e_gt() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a + 0 > b + 0) }'; }
 
 e2e_display_size() { xdotool getdisplaygeometry 2>/dev/null | tr ' ' x; }
 
