@@ -5,7 +5,8 @@
 // cursor), how long a frame asked to pause, and which message boxes it
 // showed (a watcher thread reads and answers every box). The built head.scr
 // is started with CreateProcess to see which window owns its configure
-// window and what it exits with. Needs a display (xvfb-run).
+// window and what it exits with. Needs a display: the test runs on a
+// virtual one of its own.
 #include <stdint.h>
 #include <string.h>
 #include <windows.h>
