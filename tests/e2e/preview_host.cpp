@@ -42,13 +42,13 @@
 
 namespace {
 
-enum phase_id { phase_wait_child, phase_dwell, phase_input, phase_done };
+enum Phase { PHASE_WAIT_CHILD, PHASE_DWELL, PHASE_INPUT, PHASE_DONE };
 
-struct host_state {
+struct HostState {
     HWND window = nullptr;
     PROCESS_INFORMATION saver{};
     bool want_child = true;
-    phase_id phase = phase_wait_child;
+    Phase phase = PHASE_WAIT_CHILD;
     DWORD phase_start = 0;
     DWORD dwell_ms = 0;
     const char* wait_file = nullptr;
@@ -56,13 +56,13 @@ struct host_state {
     bool failed = false;
 };
 
-host_state g_host;
+HostState g_host;
 
-const UINT_PTR tick_timer = 1;
-const DWORD tick_ms = 50;
-const DWORD child_wait_ms = 60000;
-const DWORD file_wait_ms = 60000;
-const DWORD input_wait_ms = 1000;
+const UINT_PTR TICK_TIMER = 1;
+const DWORD TICK_MS = 50;
+const DWORD CHILD_WAIT_MS = 60000;
+const DWORD FILE_WAIT_MS = 60000;
+const DWORD INPUT_WAIT_MS = 1000;
 
 void say(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
@@ -82,7 +82,7 @@ bool saver_running() { return WaitForSingleObject(g_host.saver.hProcess, 0) == W
 
 bool file_exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 
-void enter_phase(phase_id phase)
+void enter_phase(Phase phase)
 {
     g_host.phase = phase;
     g_host.phase_start = GetTickCount();
@@ -120,48 +120,48 @@ void post_input(HWND child)
 
 void on_tick()
 {
-    if (g_host.phase != phase_done && !saver_running()) {
+    if (g_host.phase != PHASE_DONE && !saver_running()) {
         g_host.ended_early = true;
         say("saver_ended_before_destroy=1");
         report_children();
-        g_host.phase = phase_done;
+        g_host.phase = PHASE_DONE;
         DestroyWindow(g_host.window);
         return;
     }
     switch (g_host.phase) {
-    case phase_wait_child:
+    case PHASE_WAIT_CHILD:
         if (!g_host.want_child || GetWindow(g_host.window, GW_CHILD)) {
-            enter_phase(phase_dwell);
-        } else if (elapsed_since(g_host.phase_start) > child_wait_ms) {
-            say("error: no child window after %lu ms", static_cast<unsigned long>(child_wait_ms));
+            enter_phase(PHASE_DWELL);
+        } else if (elapsed_since(g_host.phase_start) > CHILD_WAIT_MS) {
+            say("error: no child window after %lu ms", static_cast<unsigned long>(CHILD_WAIT_MS));
             g_host.failed = true;
             report_children();
-            g_host.phase = phase_done;
+            g_host.phase = PHASE_DONE;
             DestroyWindow(g_host.window);
         }
         break;
-    case phase_dwell: {
+    case PHASE_DWELL: {
         DWORD waited = elapsed_since(g_host.phase_start);
         if (waited < g_host.dwell_ms) break;
         if (g_host.wait_file && !file_exists(g_host.wait_file)) {
-            if (waited < g_host.dwell_ms + file_wait_ms) break;
+            if (waited < g_host.dwell_ms + FILE_WAIT_MS) break;
             say("error: %s did not appear", g_host.wait_file);
             g_host.failed = true;
         }
         report_children();
         HWND child = GetWindow(g_host.window, GW_CHILD);
         if (child) post_input(child);
-        enter_phase(phase_input);
+        enter_phase(PHASE_INPUT);
         break;
     }
-    case phase_input:
-        if (elapsed_since(g_host.phase_start) < input_wait_ms) break;
+    case PHASE_INPUT:
+        if (elapsed_since(g_host.phase_start) < INPUT_WAIT_MS) break;
         say("alive_after_input=%d", saver_running() ? 1 : 0);
         say("child_after_input=%d", GetWindow(g_host.window, GW_CHILD) ? 1 : 0);
-        g_host.phase = phase_done;
+        g_host.phase = PHASE_DONE;
         DestroyWindow(g_host.window);
         break;
-    case phase_done:
+    case PHASE_DONE:
         break;
     }
 }
@@ -170,7 +170,7 @@ LRESULT CALLBACK host_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
 {
     switch (message) {
     case WM_TIMER:
-        if (wparam == tick_timer) on_tick();
+        if (wparam == TICK_TIMER) on_tick();
         return 0;
     case WM_PAINT: {
         PAINTSTRUCT paint;
@@ -179,7 +179,7 @@ LRESULT CALLBACK host_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
         return 0;
     }
     case WM_DESTROY:
-        KillTimer(window, tick_timer);
+        KillTimer(window, TICK_TIMER);
         PostQuitMessage(0);
         return 0;
     default:
@@ -249,12 +249,12 @@ int main(int argc, char** argv)
     }
     say("started %s", command.c_str());
     if (g_host.want_child && seconds == 0) {
-        g_host.phase = phase_done;
+        g_host.phase = PHASE_DONE;
         DestroyWindow(g_host.window);
         say("host_destroyed_at_once=1");
     } else {
-        enter_phase(phase_wait_child);
-        SetTimer(g_host.window, tick_timer, tick_ms, nullptr);
+        enter_phase(PHASE_WAIT_CHILD);
+        SetTimer(g_host.window, TICK_TIMER, TICK_MS, nullptr);
     }
 
     MSG message;
