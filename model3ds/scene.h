@@ -51,11 +51,35 @@ struct HideKey {
     uint16_t frame;
 };
 
-// Only the name is kept: it turns the material names of face groups into
-// indices into Scene::materials.
+// A material's name (which turns the material names of face groups into
+// indices into Scene::materials) and what drawing a model as its file says
+// needs of it. Colours are red, green, blue from 0 to 1; shares run from 0
+// to 1. A property whose chunk never came keeps the value a modelling
+// program shows for a new material (MATERIAL_DEFAULT_*), set when the
+// material's chunk starts.
 struct Material {
     char name[20];
+    float ambient[3];
+    float diffuse[3];
+    float specular[3];
+    float shininess;           // glossiness, 0 to 1
+    float shininess_strength;  // strength of the highlights, 0 to 1
+    float transparency;        // 0 opaque to 1 invisible
+    uint8_t two_sided;         // 1: both sides of its faces are lit as the front
+    // The first texture map: its image's file name as the model gives it
+    // ("" when the material has none), and how the map coordinates are
+    // scaled and moved before they pick a point of the image.
+    char texture_file[64];
+    float texture_scale[2];   // u, v; default 1
+    float texture_offset[2];  // u, v; default 0
 };
+
+// A new material's values: a mid grey, lighter highlights of no strength,
+// glossiness 0.1, opaque, one-sided, no texture.
+const float MATERIAL_DEFAULT_AMBIENT = 150.0f / 255.0f;
+const float MATERIAL_DEFAULT_DIFFUSE = 150.0f / 255.0f;
+const float MATERIAL_DEFAULT_SPECULAR = 229.0f / 255.0f;
+const float MATERIAL_DEFAULT_SHININESS = 0.1f;
 
 struct Vertex {
     Vec3 position;

@@ -6,6 +6,7 @@
 #define VIEW_VIEW_H
 
 #include <stdint.h>
+#include <stdio.h>
 
 #include "scene.h"
 
@@ -23,5 +24,28 @@ extern Scene* g_scene;
 // own model (the medal's star and rim); a front end that shows a model of
 // the user's may raise it to draw every mesh.
 extern int32_t g_drawn_mesh_count;
+
+// How a model of the user's is drawn. The medal is always drawn plain.
+enum Look {
+    LOOK_AS_FILE = 0,  // each face in its material's colours, smoothing groups and textures
+    LOOK_PLAIN = 1,    // white, lit, fogged and flat, as the medal is drawn
+};
+
+// The look draw_scene gives g_scene: LOOK_PLAIN unless a front end that
+// shows a model of the user's sets the user's choice.
+extern Look g_look;
+
+// Where the texture images of g_scene's materials are looked for: the
+// folder of the model's file, ending with its separator; "" when there is
+// none (the medal): no images are read then.
+extern char g_texture_folder[4096];
+
+// Opens a texture image for reading: the folder (g_texture_folder) and the
+// file name as the model gives it. Returns a stdio stream to close with
+// fclose, or null. The default opens folder + name as they are (enough
+// where names are matched without regard to case, as on Windows); a front
+// end on a case-sensitive file system puts here one that matches the name
+// without regard to case.
+extern FILE* (*g_open_texture_file)(const char* folder, const char* name);
 
 #endif
