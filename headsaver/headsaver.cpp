@@ -9,13 +9,15 @@
 //   2. open the display, find or make the window, choose a GL visual with a
 //      double buffer and a depth buffer, create the context, make it
 //      current, resize_gl_view, init_gl_state;
-//   3. load the model (the embedded medal, or --model FILE, centred and
-//      scaled to the view, every mesh drawn), with Y and Z exchanged, and
-//      compile its triangles into a display list;
+//   3. load the model (the embedded medal, drawn plain; or --model FILE, a
+//      regular file only, centred and scaled to the view, every mesh drawn
+//      as the file says, or plain with --plain, its textures looked for in
+//      its folder ignoring case), with Y and Z exchanged, and compile its
+//      triangles into a display list;
 //   4. per frame: X events (resize, keys and close of its own window, the
 //      window's destruction), then the frame step (run_frame) on the
-//      monotonic clock: advance_frame_clock, draw_scene, glFlush, the pause,
-//      glXSwapBuffers;
+//      monotonic clock: advance_frame_clock, draw_scene, glFlush, the pause
+//      (which X input or a stop signal ends early), glXSwapBuffers;
 //   5. on SIGTERM or SIGINT (XScreenSaver ends its hacks with SIGTERM), a
 //      key or a close: release the context, the windows made here, the
 //      display and the scene; exit status 0.
@@ -23,6 +25,7 @@
 // window) is one line on stderr and exit status 1. X errors are caught by a
 // handler of ours, never Xlib's default one, which would end the process.
 #include <errno.h>
+#include <poll.h>
 #include <signal.h>
 #include <stdint.h>
 #include <stdio.h>
@@ -45,6 +48,7 @@
 #include "frame_clock.h"
 #include "frame_step.h"
 #include "load_3ds.h"
+#include "model_files.h"
 #include "options.h"
 #include "probe.h"
 #include "render.h"
@@ -121,8 +125,8 @@ int64_t monotonic_nanoseconds()
     return (int64_t)now.tv_sec * NANOSECONDS_PER_SECOND + now.tv_nsec;
 }
 
-// The platform's part of a frame: the monotonic clock, the pause (a stop
-// signal cuts it short) and the swap of the window's buffers.
+// The platform's part of a frame: the monotonic clock, the pause and the
+// swap of the window's buffers.
 void read_monotonic_clock(void*, int64_t* counter, int64_t* frequency)
 {
     *counter = monotonic_nanoseconds();
@@ -131,10 +135,23 @@ void read_monotonic_clock(void*, int64_t* counter, int64_t* frequency)
 
 void frame_drawn(void*) { probe_frame_drawn(); }
 
-void pause_after_frame(void*, int64_t delay_us)
+// Waits for delay_us on the X connection: an X event (a key, a close, the
+// window's end) or a stop signal (poll fails with EINTR) ends the pause at
+// once, so that even a pause of a minute never delays the end of the run;
+// the events are handled before the next frame. Data that brings no event
+// (GL's own traffic on the connection) is read and the pause goes on.
+void pause_after_frame(void* gl_window, int64_t delay_us)
 {
-    timespec pause;
-    if (delay_pause(delay_us, &pause)) nanosleep(&pause, nullptr);
+    GlWindow* gl = (GlWindow*)gl_window;
+    const int64_t start = monotonic_nanoseconds();
+    pollfd x_input;
+    memset(&x_input, 0, sizeof x_input);
+    x_input.fd = ConnectionNumber(gl->display);
+    x_input.events = POLLIN;
+    while (!g_stop_requested && XEventsQueued(gl->display, QueuedAfterReading) == 0) {
+        int wait_ms = delay_wait_ms(delay_us, start, monotonic_nanoseconds());
+        if (wait_ms == 0 || poll(&x_input, 1, wait_ms) < 0) break;
+    }
 }
 
 void swap_frame(void* gl_window)
@@ -381,15 +398,20 @@ bool open_gl_window(GlWindow* gl, const Options* options)
     return true;
 }
 
-// Loads the model: the medal, or the user's file, whole and fitted to the
-// view. A file that cannot be shown is reported and the medal shown instead.
-void load_model(const char* model_path)
+// Loads the model: the medal, drawn plain; or the user's file, whole and
+// fitted to the view, drawn as the file says (plain with --plain), its
+// textures looked for in its folder. A file that cannot be shown is
+// reported and the medal shown instead.
+void load_model(const char* model_path, bool plain)
 {
     char error_text[LOAD_3DS_ERROR_TEXT_SIZE] = "";
+    g_look = LOOK_PLAIN;
+    g_texture_folder[0] = '\0';
     if (model_path != nullptr) {
-        FILE* file = fopen(model_path, "rb");
+        char why[128] = "";
+        FILE* file = open_regular_file(model_path, why, sizeof why);
         if (file == nullptr) {
-            fprintf(stderr, "%s: %s: %s\n", PROGRAM_NAME, model_path, strerror(errno));
+            fprintf(stderr, "%s: %s: %s\n", PROGRAM_NAME, model_path, why);
         } else {
             Scene* scene = load_3ds(error_text, file, LOAD_3DS_FILE, 0);
             fclose(file);
@@ -398,9 +420,12 @@ void load_model(const char* model_path)
                         error_text[0] != '\0' ? error_text : "the model could not be loaded");
             } else {
                 convert_scene_axes(scene);
-                if (fit_scene(scene, FIT_RADIUS)) {
+                if (fit_scene(scene, FIT_SPHERE_RADIUS)) {
                     g_scene = scene;
                     g_drawn_mesh_count = INT32_MAX;
+                    g_look = plain ? LOOK_PLAIN : LOOK_AS_FILE;
+                    model_folder(model_path, g_texture_folder, sizeof g_texture_folder);
+                    g_open_texture_file = open_ignoring_case;
                     return;
                 }
                 fprintf(stderr, "%s: %s: the model has no vertices to show\n", PROGRAM_NAME, model_path);
@@ -484,7 +509,7 @@ int main(int argc, char** argv)
         close_gl_window(&gl);
         return 1;
     }
-    load_model(options.model_path);
+    load_model(options.model_path, options.plain);
     // The scene is loaded and fitted, the context current and its state
     // set: its triangles go into a display list once, for every frame.
     compile_scene_list();

@@ -7,14 +7,16 @@
 #include <string.h>
 
 const char USAGE_TEXT[] =
-    "usage: headsaver [--window | --root | --window-id ID] [--delay MICROSECONDS] [--model FILE]\n"
+    "usage: headsaver [--window | --root | --window-id ID] [--delay MICROSECONDS] [--model FILE] [--plain]\n"
     "       headsaver --help | --version\n"
     "  --window            draw in a window of its own; Escape or q ends it (the default)\n"
     "  --root              draw in the window XScreenSaver names in $XSCREENSAVER_WINDOW,\n"
     "                      else in the root window\n"
     "  --window-id ID      draw in the existing window ID (decimal or 0x hex)\n"
-    "  --delay MICROSECONDS  pause after each frame (default 10000)\n"
-    "  --model FILE        show this 3DS file instead of the medal, whole and fitted to the view\n"
+    "  --delay MICROSECONDS  pause after each frame (default 30000)\n"
+    "  --model FILE        show this 3DS file instead of the medal, whole and fitted to the view,\n"
+    "                      in its materials' colours and textures\n"
+    "  --plain             draw the --model file plain, white and flat, as the medal is\n"
     "Every option may also be given with one dash (-root, -delay ...).\n";
 
 namespace {
@@ -27,6 +29,7 @@ enum OptionKind {
     OPTION_WINDOW_ID,     // a value: a window id, and the target TARGET_WINDOW_ID
     OPTION_MICROSECONDS,  // a value: the pause after each frame
     OPTION_FILE,          // a value: the model's path
+    OPTION_PLAIN,         // a flag: a model of the user's is drawn plain
 };
 
 struct OptionRow {
@@ -39,7 +42,7 @@ const OptionRow OPTION_TABLE[] = {
     {"help", OPTION_HELP, TARGET_OWN_WINDOW},          {"version", OPTION_VERSION, TARGET_OWN_WINDOW},
     {"window", OPTION_TARGET, TARGET_OWN_WINDOW},      {"root", OPTION_TARGET, TARGET_ROOT},
     {"window-id", OPTION_WINDOW_ID, TARGET_WINDOW_ID}, {"delay", OPTION_MICROSECONDS, TARGET_OWN_WINDOW},
-    {"model", OPTION_FILE, TARGET_OWN_WINDOW},
+    {"model", OPTION_FILE, TARGET_OWN_WINDOW},         {"plain", OPTION_PLAIN, TARGET_OWN_WINDOW},
 };
 
 const OptionRow* find_option(const char* name)
@@ -85,12 +88,11 @@ bool parse_window_id(const char* text, unsigned long* id)
     return true;
 }
 
-bool delay_pause(int64_t delay_us, timespec* pause)
+int delay_wait_ms(int64_t delay_us, int64_t start_ns, int64_t now_ns)
 {
-    if (delay_us <= 0) return false;
-    pause->tv_sec = (time_t)(delay_us / 1000000);
-    pause->tv_nsec = (long)(delay_us % 1000000) * 1000;
-    return true;
+    int64_t left_ns = delay_us * 1000 - (now_ns - start_ns);
+    if (left_ns <= 0) return 0;
+    return (int)((left_ns + 999999) / 1000000);
 }
 
 OptionsResult parse_options(int argc, char** argv, Options* options, char* error, size_t error_size)
@@ -99,6 +101,7 @@ OptionsResult parse_options(int argc, char** argv, Options* options, char* error
     options->window_id = 0;
     options->delay_us = DEFAULT_DELAY_US;
     options->model_path = nullptr;
+    options->plain = false;
 
     for (int i = 1; i < argc; i++) {
         const char* word = argv[i];
@@ -116,6 +119,10 @@ OptionsResult parse_options(int argc, char** argv, Options* options, char* error
         if (row->kind == OPTION_VERSION) return OPTIONS_VERSION;
         if (row->kind == OPTION_TARGET) {
             options->target = row->target;
+            continue;
+        }
+        if (row->kind == OPTION_PLAIN) {
+            options->plain = true;
             continue;
         }
         if (i + 1 >= argc) {

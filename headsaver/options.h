@@ -6,7 +6,6 @@
 
 #include <stddef.h>
 #include <stdint.h>
-#include <time.h>
 
 // Where the saver draws.
 enum DrawTarget {
@@ -28,10 +27,12 @@ struct Options {
     unsigned long window_id;  // for TARGET_WINDOW_ID; never 0
     int64_t delay_us;         // pause after each frame, in microseconds
     const char* model_path;   // --model FILE (points into argv), or null
+    bool plain;               // --plain: a model of the user's drawn plain, as the medal is
 };
 
-// The Windows saver's pause after each frame: 10 ms.
-const int64_t DEFAULT_DELAY_US = 10000;
+// The pause after each frame unless --delay says otherwise: XScreenSaver's
+// usual one for GL hacks, 30 ms.
+const int64_t DEFAULT_DELAY_US = 30000;
 // Longest pause accepted: one minute.
 const int64_t MAX_DELAY_US = 60000000;
 
@@ -43,10 +44,11 @@ extern const char USAGE_TEXT[];
 // number from 1 to 0x1FFFFFFF (X window ids have 29 bits; 0 names none).
 bool parse_window_id(const char* text, unsigned long* id);
 
-// The pause after each frame for delay_us microseconds, as nanosleep takes
-// it (seconds and nanoseconds); false, leaving pause alone, when there is no
-// pause (0).
-bool delay_pause(int64_t delay_us, timespec* pause);
+// What is left of a pause of delay_us microseconds that began at
+// start_ns, at now_ns (monotonic nanoseconds), in whole milliseconds as
+// poll takes them, rounded up so that the pause is never cut short; 0 once
+// it is over. At most 60000 for the longest delay.
+int delay_wait_ms(int64_t delay_us, int64_t start_ns, int64_t now_ns);
 
 // Reads argv[1] .. argv[argc - 1] into options (which it first sets to the
 // defaults). On OPTIONS_BAD it writes one line without a newline, naming the

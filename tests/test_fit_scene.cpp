@@ -1,5 +1,6 @@
 // fit_scene: a scene of any size and place comes out centred on the origin
-// with its bounding box's half diagonal at the given radius.
+// with its farthest vertex at the given radius, and FIT_SPHERE_RADIUS keeps
+// it whole and large in the view.
 #include <math.h>
 
 #include <vector>
@@ -47,7 +48,7 @@ void expect_near_vec(Vec3 actual, Vec3 expected, double tolerance)
 }
 
 // Two meshes whose joint box runs x 10..14, y 20..23, z 30..42: centre
-// (12, 21.5, 36), half extents (2, 1.5, 6), half diagonal 6.5. Neither mesh
+// (12, 21.5, 36), half extents (2, 1.5, 6), farthest vertex 6.5. Neither mesh
 // alone spans the box. Given at three scales (tiny, as is, huge) it must come
 // out the same: each corner minus the centre, times 3.5 / 6.5.
 TEST(FitScene, CentresAndScalesEveryMeshTogetherWhateverTheUnits)
@@ -104,6 +105,41 @@ TEST(FitScene, SinglePointMovesToTheOrigin)
     ASSERT_TRUE(fit_scene(&m.scene, 3.5f));
     expect_near_vec(m.vertices[0][0].position, {0, 0, 0}, 0.0);
     expect_near_vec(m.vertices[0][1].position, {0, 0, 0}, 0.0);
+}
+
+// Half extents (1, 2, 3) and no vertex at a corner: the farthest vertex, 3
+// from the centre, sets the size, not the box's diagonal (3.74). Fitted,
+// the sphere about the box's centre through the farthest vertex lies in
+// the 80-degree view from the nearest eye and the sway's corners, and is
+// as large as the margin of 0.95 allows.
+TEST(FitScene, BoundingSphereFillsTheViewAtEverySwayEye)
+{
+    Meshes m = make_meshes({{{9, 5, 5}, {11, 5, 5}, {10, 3, 5}, {10, 7, 5}, {10, 5, 2}, {10, 5, 8}}});
+    ASSERT_TRUE(fit_scene(&m.scene, FIT_SPHERE_RADIUS));
+    double low[3] = {INFINITY, INFINITY, INFINITY}, high[3] = {-INFINITY, -INFINITY, -INFINITY};
+    for (const Vertex& v : m.vertices[0]) {
+        const double c[3] = {v.position.x, v.position.y, v.position.z};
+        for (int i = 0; i < 3; i++) low[i] = fmin(low[i], c[i]), high[i] = fmax(high[i], c[i]);
+    }
+    const double centre[3] = {(low[0] + high[0]) / 2, (low[1] + high[1]) / 2, (low[2] + high[2]) / 2};
+    double radius = 0.0;
+    for (const Vertex& v : m.vertices[0]) {
+        radius =
+            fmax(radius, hypot(hypot(v.position.x - centre[0], v.position.y - centre[1]), v.position.z - centre[2]));
+    }
+    const double half_view = 40.0 * 3.14159265358979323846 / 180.0;
+    EXPECT_GE(radius, 0.95 * 4.0 * sin(half_view) - 1e-4);
+    for (const Vec3 eye : std::vector<Vec3>{{0, 0, 4}, {3, 3, 4}, {3, -3, 4}, {-3, 3, 4}, {-3, -3, 4}}) {
+        SCOPED_TRACE(testing::Message() << eye.x << ", " << eye.y);
+        // The eye looks at the origin: the sphere's centre is off the view's
+        // axis by angle, and its edge asin(radius / distance) further.
+        const double to_centre[3] = {centre[0] - eye.x, centre[1] - eye.y, centre[2] - eye.z};
+        const double distance = hypot(hypot(to_centre[0], to_centre[1]), to_centre[2]);
+        const double eye_distance = hypot(hypot(eye.x, eye.y), eye.z);
+        const double cosine =
+            -(to_centre[0] * eye.x + to_centre[1] * eye.y + to_centre[2] * eye.z) / (distance * eye_distance);
+        EXPECT_LE(acos(fmin(1.0, cosine)) + asin(radius / distance), half_view);
+    }
 }
 
 // Nothing to fit: false, and nothing changes.

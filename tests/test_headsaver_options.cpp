@@ -42,23 +42,26 @@ struct RunCase {
     unsigned long window_id;
     int64_t delay_us;
     const char* model_path;  // null: none
+    bool plain;
 };
 
 TEST(HeadsaverOptions, ReadsEveryOptionInBothForms)
 {
     const RunCase cases[] = {
-        {{}, TARGET_OWN_WINDOW, 0, 10000, nullptr},
-        {{"--window"}, TARGET_OWN_WINDOW, 0, 10000, nullptr},
-        {{"-root"}, TARGET_ROOT, 0, 10000, nullptr},
-        {{"--root"}, TARGET_ROOT, 0, 10000, nullptr},
-        {{"--window-id", "0x2a00007"}, TARGET_WINDOW_ID, 0x2a00007, 10000, nullptr},
-        {{"-window-id", "44040199"}, TARGET_WINDOW_ID, 44040199, 10000, nullptr},
-        {{"--window-id", "0X1FFFFFFF"}, TARGET_WINDOW_ID, 0x1FFFFFFF, 10000, nullptr},
-        {{"-delay", "0"}, TARGET_OWN_WINDOW, 0, 0, nullptr},
-        {{"--delay", "60000000", "-model", "a b.3ds"}, TARGET_OWN_WINDOW, 0, 60000000, "a b.3ds"},
+        {{}, TARGET_OWN_WINDOW, 0, 30000, nullptr, false},
+        {{"--window"}, TARGET_OWN_WINDOW, 0, 30000, nullptr, false},
+        {{"-root"}, TARGET_ROOT, 0, 30000, nullptr, false},
+        {{"--root"}, TARGET_ROOT, 0, 30000, nullptr, false},
+        {{"--window-id", "0x2a00007"}, TARGET_WINDOW_ID, 0x2a00007, 30000, nullptr, false},
+        {{"-window-id", "44040199"}, TARGET_WINDOW_ID, 44040199, 30000, nullptr, false},
+        {{"--window-id", "0X1FFFFFFF"}, TARGET_WINDOW_ID, 0x1FFFFFFF, 30000, nullptr, false},
+        {{"-delay", "0"}, TARGET_OWN_WINDOW, 0, 0, nullptr, false},
+        {{"--delay", "60000000", "-model", "a b.3ds"}, TARGET_OWN_WINDOW, 0, 60000000, "a b.3ds", false},
+        {{"--plain", "--model", "m.3ds"}, TARGET_OWN_WINDOW, 0, 30000, "m.3ds", true},
+        {{"-plain"}, TARGET_OWN_WINDOW, 0, 30000, nullptr, true},
         // The last of the drawing targets counts.
-        {{"--root", "--model", "-x.3ds", "--window"}, TARGET_OWN_WINDOW, 0, 10000, "-x.3ds"},
-        {{"--window-id", "12", "--root"}, TARGET_ROOT, 12, 10000, nullptr},
+        {{"--root", "--model", "-x.3ds", "--window"}, TARGET_OWN_WINDOW, 0, 30000, "-x.3ds", false},
+        {{"--window-id", "12", "--root"}, TARGET_ROOT, 12, 30000, nullptr, false},
     };
     for (const RunCase& c : cases) {
         std::string line;
@@ -75,6 +78,7 @@ TEST(HeadsaverOptions, ReadsEveryOptionInBothForms)
         if (c.model_path != nullptr) {
             EXPECT_EQ(p.model_path, c.model_path);
         }
+        EXPECT_EQ(p.options.plain, c.plain);
     }
 }
 
@@ -110,24 +114,30 @@ TEST(HeadsaverOptions, BadWordsAreNamed)
     }
 }
 
-// --delay is in microseconds; the pause is seconds and nanoseconds.
-TEST(HeadsaverOptions, DelayBecomesThePauseAfterEachFrame)
+// --delay is in microseconds, the clock in nanoseconds, poll's wait in
+// milliseconds: what is left of the pause, rounded up, and 0 once it is over.
+TEST(HeadsaverOptions, DelayLeavesWhatIsLeftOfThePause)
 {
+    const int64_t START = 5000000000;  // 5 s on the monotonic clock
     const struct {
         int64_t delay_us;
-        bool pauses;
-        time_t seconds;
-        long nanoseconds;
+        int64_t elapsed_ns;
+        int wait_ms;
     } cases[] = {
-        {10000, true, 0, 10000000}, {1500000, true, 1, 500000000}, {1, true, 0, 1000}, {60000000, true, 60, 0},
-        {0, false, 7, 7},
+        {30000, 0, 30},
+        {30000, 10000000, 20},
+        {30000, 29999999, 1},
+        {30000, 30000000, 0},
+        {1, 0, 1},
+        {0, 0, 0},
+        {1500000, 0, 1500},
+        {60000000, 0, 60000},
+        {60000000, 59000000000, 1000},
+        {30000, 90000000, 0},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.delay_us);
-        timespec pause = {7, 7};
-        EXPECT_EQ(delay_pause(c.delay_us, &pause), c.pauses);
-        EXPECT_EQ(pause.tv_sec, c.seconds);
-        EXPECT_EQ(pause.tv_nsec, c.nanoseconds);
+        SCOPED_TRACE(testing::Message() << c.delay_us << " us, " << c.elapsed_ns << " ns");
+        EXPECT_EQ(delay_wait_ms(c.delay_us, START, START + c.elapsed_ns), c.wait_ms);
     }
 }
 

@@ -13,8 +13,8 @@ bool is_finite_position(const Vec3* p) { return isfinite(p->x) && isfinite(p->y)
 bool fit_scene(Scene* scene, float radius)
 {
     if (scene == nullptr) return false;
-    // The box, in double: a float box of far-apart vertices could overflow
-    // its own diagonal.
+    // The box and the sphere, in double: far-apart float vertices could
+    // overflow their distances.
     double low[3] = {INFINITY, INFINITY, INFINITY};
     double high[3] = {-INFINITY, -INFINITY, -INFINITY};
     bool found = false;
@@ -34,14 +34,21 @@ bool fit_scene(Scene* scene, float radius)
     if (!found) return false;
 
     double centre[3];
-    double half_diagonal_squared = 0.0;
-    for (int i = 0; i < 3; i++) {
-        centre[i] = low[i] + (high[i] - low[i]) / 2.0;
-        double half = (high[i] - low[i]) / 2.0;
-        half_diagonal_squared += half * half;
+    for (int i = 0; i < 3; i++) centre[i] = low[i] + (high[i] - low[i]) / 2.0;
+    // The bounding sphere's radius: the farthest finite position's distance
+    // from the box's centre.
+    double farthest_squared = 0.0;
+    for (int32_t m = 0; m < scene->mesh_count; m++) {
+        const Mesh* mesh = &scene->meshes[m];
+        for (int v = 0; v < mesh->vertex_count; v++) {
+            const Vec3* p = &mesh->vertices[v].position;
+            if (!is_finite_position(p)) continue;
+            const double d[3] = {p->x - centre[0], p->y - centre[1], p->z - centre[2]};
+            farthest_squared = fmax(farthest_squared, d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+        }
     }
-    double half_diagonal = sqrt(half_diagonal_squared);
-    double scale = half_diagonal > 0.0 ? (double)radius / half_diagonal : 1.0;
+    double farthest = sqrt(farthest_squared);
+    double scale = farthest > 0.0 ? (double)radius / farthest : 1.0;
 
     for (int32_t m = 0; m < scene->mesh_count; m++) {
         Mesh* mesh = &scene->meshes[m];
