@@ -1,7 +1,9 @@
 # The Debian package of headsaver, made by CPack (scripts/package.sh --deb):
 # headsaver_<version>_amd64.deb with the program in
 # /usr/libexec/xscreensaver/ and its option file in
-# /usr/share/xscreensaver/config/, depending on the libraries the program
+# /usr/share/xscreensaver/config/, its manual page in /usr/share/man/man6/
+# and its copyright file in /usr/share/doc/headsaver/, depending on the
+# libraries the program
 # links (found by dpkg-shlibdeps). Build it from an unsanitised build: a
 # sanitised program would depend on the sanitizers' libraries.
 set(CPACK_GENERATOR DEB)

@@ -6,7 +6,8 @@
 #   headsaver_<version>_amd64.deb  the Linux saver for XScreenSaver (the
 #                                  program in /usr/libexec/xscreensaver/, its
 #                                  option file in /usr/share/xscreensaver/
-#                                  config/), made by CPack
+#                                  config/, its manual page, its copyright
+#                                  file), made by CPack
 #   SHA256SUMS                     checksums of the files above
 # The version is the one in CMakeLists.txt's project() call. Two runs from
 # the same commit give the same Windows files: the saver is linked without a
@@ -126,7 +127,7 @@ build_debian() {
   debian_build=${PACKAGE_BUILD_DIR:-$root/build/package}
   cmake -S "$root" -B "$debian_build" -DCMAKE_BUILD_TYPE=Release -DSAVER_TESTS=OFF -DSAVER_SANITIZE=OFF \
     -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
-  cmake --build "$debian_build" -j2 --target headsaver >/dev/null
+  cmake --build "$debian_build" -j2 --target headsaver headsaver_docs >/dev/null
 }
 
 package_debian() {

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The Debian package as scripts/package.sh makes it: its name, its fields
 # (Depends from what the program links, no sanitizer libraries), exactly
-# the two files at their paths and modes, and, unpacked into a DESTDIR, a
-# program that runs and the option file as committed.
+# its four files at their paths and modes (the program, its option file, its
+# compressed manual page, its copyright file), and, unpacked into a DESTDIR,
+# a program that runs, the option file and manual page as committed and
+# the licence in Debian's copyright format.
 # Usage: test_package_deb.sh SOURCE_DIR WORK_DIR
 set -uo pipefail
 source_dir=$1
@@ -28,6 +30,8 @@ done
 check "Depends names no sanitizer library" "" "$(grep -oE 'lib(asan|ubsan|lsan)[^ ,]*' <<<"$depends")"
 check "files, paths and modes" \
   "-rwxr-xr-x ./usr/libexec/xscreensaver/headsaver
+-rw-r--r-- ./usr/share/doc/headsaver/copyright
+-rw-r--r-- ./usr/share/man/man6/headsaver.6.gz
 -rw-r--r-- ./usr/share/xscreensaver/config/headsaver.xml" \
   "$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $1, $6 }')"
 
@@ -35,4 +39,14 @@ dpkg-deb -x "$deb" "$work/root"
 check "the unpacked program runs" "headsaver $version" "$("$work/root/usr/libexec/xscreensaver/headsaver" --version 2>&1)"
 check "the option file is the committed one" same \
   "$(cmp -s "$work/root/usr/share/xscreensaver/config/headsaver.xml" "$source_dir/headsaver/headsaver.xml" && echo same)"
+check "the manual page is the committed one" same \
+  "$(gzip -dc "$work/root/usr/share/man/man6/headsaver.6.gz" | cmp -s - "$source_dir/headsaver/headsaver.6" && echo same)"
+copyright="$work/root/usr/share/doc/headsaver/copyright"
+check "the copyright file's header" "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
+Files: *
+Copyright: $(sed -n 's/^Copyright (c) //p' "$source_dir/LICENSE")
+License: Expat" "$(grep -E '^(Format|Files|Copyright|License):' "$copyright")"
+check "the copyright file holds the licence's text" same \
+  "$(diff <(sed -n '/^License:/,$p' "$copyright" | tail -n +2 | sed 's/^ \.$//; s/^ //') \
+          <(sed '1,/^Copyright (c)/d' "$source_dir/LICENSE" | sed '1{/^$/d}') >/dev/null && echo same)"
 exit "$failed"
