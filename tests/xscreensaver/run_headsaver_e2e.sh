@@ -7,10 +7,12 @@
 #      and moves; deactivated, headsaver ends;
 #   2. with --window-id in a window of ours, which is then resized (one
 #      of a GL visual, one whose visual has no depth buffer);
-#   3. with --model and files of very different sizes from the corpus, and
-#      with a file the reader rejects;
-#   4. ended by SIGTERM and by its own window's keys, and its failures: no
-#      such window, no GLX.
+#   3. with --model and files of very different sizes from the corpus, a
+#      model in colours (and, with --plain, in grey), with a file the reader
+#      rejects, a missing one and a FIFO;
+#   4. ended by SIGTERM and by its own window's keys (Escape in the middle
+#      of a pause of a minute too), and its failures: no such window, no
+#      GLX.
 # headsaver is the sanitised build of the host preset: whatever
 # AddressSanitizer or LeakSanitizer reports fails the test (on stderr when
 # run here, in a log folder when the daemon runs it).
@@ -346,6 +348,100 @@ model_cases() {
     "headsaver: $bad: This is not 3ds data." -model "$bad"
   own_window_run "--model with a missing file: why, and the medal" medal Escape \
     "headsaver: $work/missing.3ds: No such file or directory" --model "$work/missing.3ds"
+  # A FIFO would block a program that opened it for reading until a writer
+  # came: it is refused without being opened.
+  mkfifo "$work/pipe.3ds"
+  own_window_run "--model with a FIFO: refused without waiting for it, and the medal" medal Escape \
+    "headsaver: $work/pipe.3ds: not a regular file: a FIFO" --model "$work/pipe.3ds"
+  look_cases
+}
+
+# The lit pixels' mean chroma (the largest of red, green and blue less the
+# smallest), 0 to 1: 0 for grey. Pixels below 0.06 in brightness are not
+# lit.
+lit_chroma() {
+  local chroma lit
+  chroma=$(convert "$1" -colorspace HCL -channel G -separate -format '%[fx:mean]' info: 2>/dev/null)
+  lit=$(picture_share_above "$1" 0.06)
+  awk -v c="$chroma" -v l="$lit" 'BEGIN { printf "%.4f\n", (l > 0 ? c / l : 0) }'
+}
+
+# A model whose one material is gold (diffuse 208, 113, 35) shows it in
+# colour; with --plain, as the medal is drawn, in grey. Ended by SIGTERM
+# with 0 and nothing on stderr.
+look_cases() {
+  local file=pyramob.3DS
+  if [ ! -f "$corpus/$file" ]; then
+    echo "ok - --model $file in its colours, and in grey with --plain # skipped: not in $corpus"
+    return
+  fi
+  local look name chroma
+  for look in colour grey; do
+    local args=(--model "$corpus/$file")
+    name="--model $file shows its gold material in colour"
+    if [ "$look" = grey ]; then
+      args+=(--plain)
+      name="--model $file --plain shows it in grey, as the medal"
+    fi
+    start_saver "${args[@]}"
+    if ! wait_for_window headsaver || ! wait_for_picture "$work/look.png" "$window_id" model 30 "$hs_pid"; then
+      not_ok "$name" "no picture of the model: ${why:-no window}"
+      stop_saver
+      continue
+    fi
+    # The first frames may come before the model's own look; poll.
+    local end=$((SECONDS + 30))
+    while :; do
+      chroma=$(lit_chroma "$work/look.png")
+      if [ "$look" = colour ]; then picture_gt "$chroma" 0.1 && break; else picture_gt 0.02 "$chroma" && break; fi
+      [ "$SECONDS" -lt "$end" ] || break
+      sleep 0.5
+      display_screenshot "$work/look.png" "$window_id"
+    done
+    stop_saver
+    if [ "$look" = colour ] && ! picture_gt "$chroma" 0.1; then
+      # This check needs the renderer that draws a user's model as the file
+      # says (each face in its material's colours); drawn plain, it fails.
+      cp "$work/look.png" "$work/failed-colour.png"
+      not_ok "$name" "lit pixels' mean chroma $chroma, not above 0.1: grey"
+    elif [ "$look" = grey ] && ! picture_gt 0.02 "$chroma"; then
+      not_ok "$name" "lit pixels' mean chroma $chroma, not below 0.02"
+    elif [ "$status" -ne 0 ] || [ -s "$work/err" ]; then
+      not_ok "$name" "SIGTERM: status $status, stderr: $(head -c 2000 "$work/err")"
+    else
+      ok "$name (chroma $chroma)"
+    fi
+  done
+}
+
+# Escape while headsaver pauses for a minute after its first frame: it
+# ends long before the pause would be over, with 0. On x86-64 it is first
+# seen waiting in poll (system call 7) for more than 10 s, so that the key
+# comes in the middle of the pause, not before it.
+long_delay_case() {
+  local name="--delay 60000000: Escape in the middle of the pause ends it with 0 before the pause is over"
+  start_saver --delay 60000000
+  wait_for_window headsaver || { not_ok "$name" "no window named headsaver"; stop_saver; return; }
+  if [ "$(uname -m)" = x86_64 ]; then
+    local i call fds count timeout paused=""
+    for ((i = 0; i < 300; i++)); do
+      read -r call fds count timeout _ <"/proc/$hs_pid/syscall" 2>/dev/null
+      if [ "$call" = 7 ] && [ $((timeout)) -gt 10000 ]; then paused=1; break; fi
+      sleep 0.1
+    done
+    [ -n "$paused" ] || { not_ok "$name" "not seen pausing in poll (last: $call $fds $count $timeout)"; stop_saver; return; }
+  fi
+  xdotool windowfocus "$window_id" key Escape >/dev/null 2>&1
+  local end=$((SECONDS + 30))
+  while kill -0 "$hs_pid" 2>/dev/null && [ "$SECONDS" -lt "$end" ]; do sleep 0.1; done
+  if kill -0 "$hs_pid" 2>/dev/null; then not_ok "$name" "still running 30 s after Escape"; stop_saver; return; fi
+  wait "$hs_pid"
+  status=$?
+  if [ "$status" -ne 0 ] || [ -s "$work/err" ]; then
+    not_ok "$name" "status $status, stderr: $(head -c 2000 "$work/err")"
+    return
+  fi
+  ok "$name"
 }
 
 # --- 4. Failures ---
@@ -377,6 +473,7 @@ window_id_case "a GL visual" 0
 # GL draws no depth in this window: headsaver draws in a child of its own.
 window_id_case "a visual without a depth buffer" 1 no-depth
 model_cases
+long_delay_case
 failure_cases
 
 echo "# $passed passed, $failed failed"
