@@ -22,6 +22,40 @@ int texture_side(int side, int max_side)
     return p;
 }
 
+namespace {
+
+// The byte at `at`, or 0 past the end (as stb_image reads memory).
+uint8_t byte_at(const uint8_t* bytes, size_t size, size_t at) { return at < size ? bytes[at] : 0; }
+
+// Whether every Huffman table segment (marker FF C4) of a JPEG stream holds
+// at most 256 codes per table. The decoder of Debian's stb_image (2.27)
+// writes past its tables when one holds more (found by the texture fuzzer),
+// so such a stream is refused before it is decoded. Each FF C4 in the data
+// is read the way the decoder reads the segment; an FF C4 that is not a
+// marker at all can only refuse an image, never let a bad one through.
+bool jpeg_tables_fit(const uint8_t* bytes, size_t size)
+{
+    if (size < 2 || bytes[0] != 0xFF || bytes[1] != 0xD8) return true;  // not a JPEG stream
+    for (size_t i = 2; i + 1 < size; ++i) {
+        if (bytes[i] != 0xFF || bytes[i + 1] != 0xC4) continue;
+        size_t at = i + 2;
+        long left = ((long)byte_at(bytes, size, at) << 8 | byte_at(bytes, size, at + 1)) - 2;
+        at += 2;
+        while (left > 0 && at < size) {
+            int q = byte_at(bytes, size, at++);
+            if ((q >> 4) > 1 || (q & 15) > 3) break;  // the decoder stops here too
+            long count = 0;
+            for (int k = 0; k < 16; ++k) count += byte_at(bytes, size, at++);
+            if (count > 256) return false;
+            at += (size_t)count;
+            left -= 17 + count;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 void free_texture_image(TextureImage* image)
 {
     free(image->pixels);
@@ -35,6 +69,8 @@ bool decode_texture_image(const uint8_t* bytes, size_t size, int max_side, Textu
     int width = 0;
     int height = 0;
     int channels = 0;
+    // Even reading the header of such a JPEG stream writes out of bounds.
+    if (!jpeg_tables_fit(bytes, size)) return false;
     // The header alone first: no image over the limits is ever decoded.
     if (!stbi_info_from_memory(bytes, (int)size, &width, &height, &channels)) return false;
     if (width < 1 || height < 1 || width > TEXTURE_MAX_IMAGE_SIDE || height > TEXTURE_MAX_IMAGE_SIDE) return false;

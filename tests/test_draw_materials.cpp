@@ -312,6 +312,12 @@ TEST_F(DrawMaterials, TextureImagesAreScaledToPowersOfTwoWithinTheLimits)
         }
         free_texture_image(&image);
     }
+    // Regression: a JPEG Huffman table of more than 256 codes, which stb_image
+    // 2.27 writes past its tables for (already reading the header).
+    std::vector<uint8_t> jpeg = {0xFF, 0xD8, 0xFF, 0xC4, 0x00, 0x13, 0x10};
+    jpeg.resize(jpeg.size() + 16, 0x20);
+    TextureImage image;
+    EXPECT_FALSE(decode_texture_image(jpeg.data(), jpeg.size(), TEXTURE_MAX_SIDE, &image));
 }
 
 }  // namespace
