@@ -7,8 +7,11 @@
 // without a scene gives the fixed cost of a frame at 1 x 1. Scenes: the carried model (resources/head.3ds,
 // loaded and turned to drawing axes as the saver does) when it is there, and
 // always a generated two-mesh scene of 4,096 + 384 faces, the size of the
-// model the saver is made for. The eye sways within the frame clock's range
-// from frame to frame. Times are wall-clock: llvmpipe rasterises on threads
+// model the saver is made for. The generated scene is drawn plain and, with
+// two materials (one with a 64 x 64 texture image, one with highlights),
+// every face in smoothing group 1 and map coordinates on every vertex, as
+// its file says ("draw_scene_as_file"). The eye sways within the frame
+// clock's range from frame to frame. Times are wall-clock: llvmpipe rasterises on threads
 // of its own.
 #include <benchmark/benchmark.h>
 #include <math.h>
@@ -20,6 +23,7 @@
 #include <vector>
 
 #include <GL/osmesa.h>
+#include <string.h>
 
 #include "load_3ds.h"
 #include "render.h"
@@ -93,6 +97,63 @@ void build_generated_scene()
     g_generated.scene.meshes = g_generated.meshes;
 }
 
+// --- The same scene as a file with materials, smoothing and a texture ---
+
+GeneratedScene g_as_file;
+Material g_materials[2];
+std::vector<unsigned char> g_bmp;  // a 64 x 64 24-bit BMP of a checkerboard
+
+void build_as_file_scene()
+{
+    g_as_file.parts[0] = g_generated.parts[0];
+    g_as_file.parts[1] = g_generated.parts[1];
+    g_as_file.scene = g_generated.scene;
+    g_as_file.scene.meshes = g_as_file.meshes;
+    for (int m = 0; m < 2; ++m) {
+        OwnedMesh& part = g_as_file.parts[m];
+        for (size_t v = 0; v < part.vertices.size(); ++v) {
+            part.vertices[v].u = (float)(v % 32) / 8.0f;
+            part.vertices[v].v = (float)(v / 32) / 8.0f;
+        }
+        for (Face& face : part.faces) {
+            face.material = (uint16_t)m;
+            face.smoothing = 1;
+        }
+        g_as_file.meshes[m] = g_generated.meshes[m];
+        g_as_file.meshes[m].vertices = part.vertices.data();
+        g_as_file.meshes[m].faces = part.faces.data();
+    }
+    for (int m = 0; m < 2; ++m) {
+        g_materials[m] = Material{};
+        for (int i = 0; i < 3; ++i) {
+            g_materials[m].ambient[i] = g_materials[m].diffuse[i] = 0.3f + 0.3f * (float)(i + m);
+            g_materials[m].specular[i] = 0.9f;
+        }
+        g_materials[m].shininess = 0.4f;
+        g_materials[m].shininess_strength = 0.5f;
+        g_materials[m].texture_scale[0] = g_materials[m].texture_scale[1] = 1.0f;
+    }
+    strcpy(g_materials[0].texture_file, "CHECKER.BMP");
+    g_as_file.scene.materials = g_materials;
+    g_as_file.scene.material_count = 2;
+
+    const int side = 64;
+    g_bmp.assign(54 + side * side * 3, 0);
+    const uint32_t fields[][2] = {{2, (uint32_t)g_bmp.size()}, {10, 54}, {14, 40}, {18, side}, {22, side}};
+    for (const auto& field : fields) memcpy(&g_bmp[field[0]], &field[1], 4);
+    g_bmp[0] = 'B';
+    g_bmp[1] = 'M';
+    g_bmp[26] = 1;
+    g_bmp[28] = 24;
+    for (int i = 0; i < side * side; ++i) {
+        bool light = ((i % side) / 8 + (i / side) / 8) % 2 == 0;
+        memset(&g_bmp[54 + (size_t)i * 3], light ? 230 : 40, 3);
+    }
+}
+
+// The texture opener: the BMP in memory, whatever the name.
+FILE* open_bench_texture(const char*, const char*) { return fmemopen(g_bmp.data(), g_bmp.size(), "rb"); }
+
 // --- The carried model ---
 
 Scene* g_model;
@@ -122,7 +183,7 @@ int face_total(const Scene* scene)
 
 // --- The benchmark ---
 
-void bm_draw_scene(benchmark::State& state, Scene* scene, bool use_list)
+void bm_draw_scene(benchmark::State& state, Scene* scene, bool use_list, Look look)
 {
     const int width = (int)state.range(0);
     const int height = (int)state.range(1);
@@ -136,6 +197,7 @@ void bm_draw_scene(benchmark::State& state, Scene* scene, bool use_list)
     resize_gl_view(width, height);
     init_gl_state();
     g_scene = scene;
+    g_look = look;
     if (use_list) compile_scene_list();
 
     double t = 0.0;
@@ -152,16 +214,18 @@ void bm_draw_scene(benchmark::State& state, Scene* scene, bool use_list)
 
     release_scene_list();
     g_scene = nullptr;
+    g_look = LOOK_PLAIN;
     g_eye = {3.0f, 4.0f, 4.0f};
     glFinish();
     OSMesaDestroyContext(context);
 }
 
-void register_for(const std::string& name, Scene* scene)
+void register_for(const std::string& name, Scene* scene, Look look = LOOK_PLAIN)
 {
     for (bool use_list : {true, false}) {
-        std::string full = (use_list ? "draw_scene/" : "draw_scene_immediate/") + name;
-        benchmark::RegisterBenchmark(full.c_str(), bm_draw_scene, scene, use_list)
+        std::string full = std::string(use_list ? "draw_scene" : "draw_scene_immediate") +
+                           (look == LOOK_AS_FILE ? "_as_file/" : "/") + name;
+        benchmark::RegisterBenchmark(full.c_str(), bm_draw_scene, scene, use_list, look)
             ->Args({800, 600})
             ->Args({1920, 1080})
             ->Args({1, 1})
@@ -178,12 +242,16 @@ int main(int argc, char** argv)
     build_generated_scene();
     // The frame without a scene at 1 x 1: what clearing, placing the camera
     // and finishing cost, to be taken off the other 1 x 1 times.
-    benchmark::RegisterBenchmark("draw_scene/no_scene", bm_draw_scene, nullptr, false)
+    benchmark::RegisterBenchmark("draw_scene/no_scene", bm_draw_scene, nullptr, false, LOOK_PLAIN)
         ->Args({1, 1})
         ->ArgNames({"w", "h"})
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
     register_for("generated_4096+384", &g_generated.scene);
+    build_as_file_scene();
+    g_open_texture_file = open_bench_texture;
+    strcpy(g_texture_folder, "memory/");
+    register_for("generated_4096+384", &g_as_file.scene, LOOK_AS_FILE);
     g_model = load_model(SAVER_MODEL_PATH);
     if (g_model != nullptr) {
         std::string name = "head.3ds_" + std::to_string(g_model->meshes[0].face_count) + "+" +

@@ -1,6 +1,7 @@
 // draw_scene.cpp - one frame of the model: clear, place the camera, and send
 // every triangle of the first g_drawn_mesh_count meshes of g_scene as white
-// triangles with one face normal each: through a display list compiled once
+// triangles with one face normal each (LOOK_PLAIN), or as the file says
+// (LOOK_AS_FILE, draw_materials.cpp): through a display list compiled once
 // for the scene, or, without one, in immediate mode with the normals computed
 // anew every frame. Light, fog and material come from init_gl_state. Depends
 // on OpenGL 1.1, GLU and the Scene records of model3ds.
@@ -9,6 +10,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include "draw_materials.h"
 #include "render.h"
 
 // Positions and normals go to GL as three packed floats.
@@ -75,15 +77,27 @@ void send_scene_triangles()
     glEnd();
 }
 
-// What g_scene_list was compiled for: another scene, or another mesh count,
-// is drawn one triangle at a time rather than from a list that shows
-// something else.
+// Sends g_scene in the look g_look asks for.
+void send_scene()
+{
+    if (g_look == LOOK_AS_FILE) {
+        send_scene_as_file();
+    } else {
+        send_scene_triangles();
+    }
+}
+
+// What g_scene_list was compiled for: another scene, another mesh count or
+// another look is drawn one triangle at a time rather than from a list that
+// shows something else.
 const Scene* g_list_scene = nullptr;
 int32_t g_list_mesh_count = 0;
+Look g_list_look = LOOK_PLAIN;
 
 bool scene_list_fits()
 {
-    return g_scene_list != 0 && g_scene == g_list_scene && g_drawn_mesh_count == g_list_mesh_count;
+    return g_scene_list != 0 && g_scene == g_list_scene && g_drawn_mesh_count == g_list_mesh_count &&
+           g_look == g_list_look;
 }
 
 }  // namespace
@@ -94,14 +108,18 @@ void compile_scene_list()
 {
     release_scene_list();
     if (g_scene == nullptr) return;
+    // Textures are GL objects of their own, outside the list; made even
+    // when no list can be, so drawing one by one shows them too.
+    if (g_look == LOOK_AS_FILE) load_scene_textures();
     GLuint list = glGenLists(1);
     if (list == 0) return;  // no context, or no names left: draw one by one
     glNewList(list, GL_COMPILE);
-    send_scene_triangles();
+    send_scene();
     glEndList();
     g_scene_list = list;
     g_list_scene = g_scene;
     g_list_mesh_count = g_drawn_mesh_count;
+    g_list_look = g_look;
 }
 
 void release_scene_list()
@@ -110,6 +128,8 @@ void release_scene_list()
     g_scene_list = 0;
     g_list_scene = nullptr;
     g_list_mesh_count = 0;
+    g_list_look = LOOK_PLAIN;
+    release_scene_textures();
 }
 
 void draw_scene()
@@ -122,6 +142,6 @@ void draw_scene()
     if (scene_list_fits()) {
         glCallList(g_scene_list);
     } else {
-        send_scene_triangles();
+        send_scene();
     }
 }

@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Fuzzes the 3DS reader with libFuzzer for SECONDS (default 60).
+# Fuzzes the 3DS reader with libFuzzer for SECONDS (default 60), then the
+# texture images' decoding and scaling for half as long.
 #
 # Builds the "fuzz" preset, fills build/fuzz/seeds with the real 3DS files
 # (when the shared corpus folder is there) and the generated seeds, and runs
 # the fuzzer with its working corpus in build/fuzz/corpus, which is kept
-# between runs. Crash, leak, timeout and out-of-memory inputs land in
-# build/fuzz/artifacts. Exits non-zero when the fuzzer finds any.
+# between runs; the texture target's seeds (small images of each format,
+# written by make_texture_seeds) and working corpus are in
+# build/fuzz/texture_seeds and build/fuzz/texture_corpus. Crash, leak,
+# timeout and out-of-memory inputs land in build/fuzz/artifacts. Exits
+# non-zero when either fuzzer finds any.
 # Usage: scripts/fuzz.sh [SECONDS]
 set -euo pipefail
 
@@ -20,7 +24,7 @@ fi
 
 cd "$root"
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j "$(nproc)" --target fuzz_load_3ds make_fuzz_seeds
+cmake --build --preset fuzz -j "$(nproc)" --target fuzz_load_3ds make_fuzz_seeds fuzz_texture make_texture_seeds
 
 build="$root/build/fuzz"
 corpus_dir="$(cd "$root/.." && pwd)/shared/corpus/3ds"
@@ -53,6 +57,20 @@ status=0
   -dict="$root/fuzz/load_3ds.dict" -artifact_prefix="$artifacts/" -print_final_stats=1 \
   "$work" "$seeds" || status=$?
 
+texture_seconds=$(( (seconds + 1) / 2 ))
+texture_seeds="$build/texture_seeds"
+texture_work="$build/texture_corpus"
+rm -rf "$texture_seeds"
+mkdir -p "$texture_seeds" "$texture_work"
+"$build/fuzz/make_texture_seeds" "$texture_seeds"
+echo "fuzzing the texture images for ${texture_seconds}s"
+if [ "$status" -eq 0 ]; then
+  "$build/fuzz/fuzz_texture" \
+    -max_total_time="$texture_seconds" -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
+    -artifact_prefix="$artifacts/" -print_final_stats=1 \
+    "$texture_work" "$texture_seeds" || status=$?
+fi
+
 mapfile -t found < <(find "$artifacts" -type f | sort)
 if [ "$status" -ne 0 ] || [ "${#found[@]}" -gt 0 ]; then
   echo "fuzz.sh: the fuzzer stopped with status $status" >&2
@@ -61,4 +79,4 @@ if [ "$status" -ne 0 ] || [ "${#found[@]}" -gt 0 ]; then
   done
   exit 1
 fi
-echo "fuzz.sh: no findings in ${seconds}s; working corpus: $(find "$work" -type f | wc -l) inputs"
+echo "fuzz.sh: no findings in ${seconds}s + ${texture_seconds}s; working corpora: $(find "$work" -type f | wc -l) and $(find "$texture_work" -type f | wc -l) inputs"

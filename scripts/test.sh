@@ -10,7 +10,8 @@
 #      run and uninstalled in fresh 32-bit and 64-bit Wine prefixes);
 #      on a machine that cannot start 32-bit programs the build is made and
 #      checked, and the tests under Wine are listed as skipped;
-#   3. the reader's fuzz target for a bounded time (FUZZ_SECONDS, default 60).
+#   3. the reader's fuzz target for a bounded time (FUZZ_SECONDS, default 60),
+#      then the texture target for half that time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -44,7 +45,7 @@ else
   ctest --preset windows -LE wine
 fi
 
-echo "== fuzzing the reader for ${FUZZ_SECONDS:-60} s"
+echo "== fuzzing the reader for ${FUZZ_SECONDS:-60} s, then the texture images for half that"
 scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
 
 echo "all tests passed"

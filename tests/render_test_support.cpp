@@ -36,6 +36,8 @@ void reset_render_globals()
     g_scene = nullptr;
     g_drawn_mesh_count = 2;
     g_fog_mode_index = 2;
+    g_look = LOOK_PLAIN;
+    g_texture_folder[0] = '\0';
 }
 
 }  // namespace
