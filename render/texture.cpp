@@ -54,6 +54,27 @@ bool jpeg_tables_fit(const uint8_t* bytes, size_t size)
     return true;
 }
 
+// Whether a PNG stream's first image-data chunk (IDAT) holds data. Debian's
+// stb_image (2.27) copies an empty first one from a buffer it has not made
+// yet (a null pointer; found by the texture fuzzer), so such a stream is
+// refused before it is decoded. Other streams pass.
+bool png_first_data_filled(const uint8_t* bytes, size_t size)
+{
+    static const uint8_t SIGNATURE[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (size < 8 || memcmp(bytes, SIGNATURE, 8) != 0) return true;  // not a PNG stream
+    size_t at = 8;
+    while (size - at >= 8) {
+        uint32_t length = (uint32_t)bytes[at] << 24 | (uint32_t)bytes[at + 1] << 16 | (uint32_t)bytes[at + 2] << 8 |
+                          (uint32_t)bytes[at + 3];
+        if (memcmp(bytes + at + 4, "IDAT", 4) == 0) return length > 0;
+        // The chunk's header, data and checksum; a length past the end ends
+        // the walk (the decoder refuses such a stream itself).
+        if (length > size - at - 8 || size - at - 8 - length < 4) return true;
+        at += 12 + (size_t)length;
+    }
+    return true;
+}
+
 }  // namespace
 
 void free_texture_image(TextureImage* image)
@@ -69,8 +90,8 @@ bool decode_texture_image(const uint8_t* bytes, size_t size, int max_side, Textu
     int width = 0;
     int height = 0;
     int channels = 0;
-    // Even reading the header of such a JPEG stream writes out of bounds.
-    if (!jpeg_tables_fit(bytes, size)) return false;
+    // Streams that the decoder itself mishandles, even reading the header.
+    if (!jpeg_tables_fit(bytes, size) || !png_first_data_filled(bytes, size)) return false;
     // The header alone first: no image over the limits is ever decoded.
     if (!stbi_info_from_memory(bytes, (int)size, &width, &height, &channels)) return false;
     if (width < 1 || height < 1 || width > TEXTURE_MAX_IMAGE_SIDE || height > TEXTURE_MAX_IMAGE_SIDE) return false;

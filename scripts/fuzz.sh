@@ -10,6 +10,10 @@
 # build/fuzz/texture_seeds and build/fuzz/texture_corpus. Crash, leak,
 # timeout and out-of-memory inputs land in build/fuzz/artifacts. Exits
 # non-zero when either fuzzer finds any.
+# FUZZ_SEED, when set, fixes libFuzzer's random seed, so that a run follows
+# the same inputs as every other run with that seed (the test command sets
+# it: a finding there is then no matter of luck); unset, each run explores
+# anew.
 # Usage: scripts/fuzz.sh [SECONDS]
 set -euo pipefail
 
@@ -53,7 +57,7 @@ echo "fuzzing for ${seconds}s, max_len $max_len"
 
 status=0
 "$build/fuzz/fuzz_load_3ds" \
-  -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len="$max_len" \
+  -max_total_time="$seconds" ${FUZZ_SEED:+-seed="$FUZZ_SEED"} -timeout=10 -rss_limit_mb=2048 -max_len="$max_len" \
   -dict="$root/fuzz/load_3ds.dict" -artifact_prefix="$artifacts/" -print_final_stats=1 \
   "$work" "$seeds" || status=$?
 
@@ -66,7 +70,7 @@ mkdir -p "$texture_seeds" "$texture_work"
 echo "fuzzing the texture images for ${texture_seconds}s"
 if [ "$status" -eq 0 ]; then
   "$build/fuzz/fuzz_texture" \
-    -max_total_time="$texture_seconds" -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
+    -max_total_time="$texture_seconds" ${FUZZ_SEED:+-seed="$FUZZ_SEED"} -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
     -artifact_prefix="$artifacts/" -print_final_stats=1 \
     "$texture_work" "$texture_seeds" || status=$?
 fi

@@ -318,6 +318,16 @@ TEST_F(DrawMaterials, TextureImagesAreScaledToPowersOfTwoWithinTheLimits)
     jpeg.resize(jpeg.size() + 16, 0x20);
     TextureImage image;
     EXPECT_FALSE(decode_texture_image(jpeg.data(), jpeg.size(), TEXTURE_MAX_SIDE, &image));
+    // Regression: a PNG whose first image-data chunk is empty, which it
+    // copies from a null pointer (a 5 x 3 image, then an empty IDAT).
+    // clang-format off
+    const std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n',      // signature
+                                      0,    0,   0,   13,  'I',  'H',  'D',  'R',       // header chunk
+                                      0,    0,   0,   5,   0,    0,    0,    3,    8, 6, 0, 0, 0,  // 5 x 3 RGBA
+                                      0,    0,   0,   0,                                 // its checksum
+                                      0,    0,   0,   0,   'I',  'D',  'A',  'T',  0, 0, 0, 0};  // empty IDAT
+    // clang-format on
+    EXPECT_FALSE(decode_texture_image(png.data(), png.size(), TEXTURE_MAX_SIDE, &image));
 }
 
 }  // namespace
