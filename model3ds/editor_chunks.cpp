@@ -240,19 +240,19 @@ static void read_color(uint16_t id, float* rgb, float fallback)
 // one is used only when the property holds no plain one.
 static void read_color_property(uint32_t end, float* rgb, float fallback)
 {
-    bool plain = false, corrected = false;
+    bool corrected = false;
     ChunkWalk walk;
     walk_begin(&walk, end);
     while (walk_next(&walk)) {
         switch (walk.id) {
         case CHUNK_COLOR_24:
         case CHUNK_COLOR_FLOAT:
-            if (!plain) read_color(walk.id, rgb, fallback);
-            plain = true;
-            break;
+            // The first plain colour is final: nothing after it counts.
+            read_color(walk.id, rgb, fallback);
+            return;
         case CHUNK_LINEAR_COLOR_24:
         case CHUNK_LINEAR_COLOR_FLOAT:
-            if (!plain && !corrected) read_color(walk.id, rgb, fallback);
+            if (!corrected) read_color(walk.id, rgb, fallback);
             corrected = true;
             break;
         }
