@@ -62,7 +62,8 @@ struct HideKey {
 // - A colour comes from the colour chunks inside its property: three bytes
 //   (0..255) or three floats, each in a plain and a gamma-corrected form.
 //   The plain form wins: of two plain forms the first is kept, and a
-//   gamma-corrected form is used only when the property holds no plain one.
+//   gamma-corrected form (the first of them) is used only when the property
+//   holds no plain one.
 // - A share comes from the first percent chunk inside its property: a signed
 //   16-bit integer or a float, both percentages (100 is 1). The float form is
 //   read as a percentage too, as its name says; taken as a fraction, a
@@ -71,9 +72,9 @@ struct HideKey {
 //   not a number keeps the property's default. A map scale or offset that
 //   is infinite or not a number keeps its default.
 // - Two-sided: the chunk holds no data; its presence sets 1.
-// - Only the first texture map (and the first map chunk in a material) is
-//   read; later maps are passed over. A name longer than 63 characters keeps
-//   its first 63.
+// - Only the first texture map is read (the first such chunk of the
+//   material); the other maps are passed over. A file name longer than 63
+//   characters keeps its first 63.
 struct Material {
     char name[20];
     float ambient[3];
