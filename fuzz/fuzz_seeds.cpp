@@ -5,11 +5,35 @@
 
 // --- Editor section ---
 
-// A material with an ambient colour: a chunk the reader passes over.
+// A material with an ambient colour.
 static void put_coloured_material(ChunkWriter* w, const char* name)
 {
     begin_material(w, name);
     put_color_24_property(w, CHUNK_MATERIAL_AMBIENT, 200, 40, 40);
+    end_chunk(w);
+}
+
+// A material with every property the reader keeps, in every form: colours
+// plain and gamma-corrected, percentages as integers and floats, two-sided,
+// a first texture map with scale and offset, and a second map passed over.
+static void put_full_material(ChunkWriter* w, const char* name)
+{
+    begin_material(w, name);
+    begin_chunk(w, CHUNK_MATERIAL_AMBIENT);
+    put_color_chunk(w, CHUNK_COLOR_24, 0.2f, 0.4f, 0.6f);
+    put_color_chunk(w, CHUNK_LINEAR_COLOR_24, 0.1f, 0.2f, 0.3f);
+    end_chunk(w);
+    begin_chunk(w, CHUNK_MATERIAL_DIFFUSE);
+    put_color_chunk(w, CHUNK_LINEAR_COLOR_FLOAT, 0.5f, 0.5f, 0.5f);
+    put_color_chunk(w, CHUNK_COLOR_FLOAT, 0.8f, 0.1f, 0.1f);
+    end_chunk(w);
+    put_color_property(w, CHUNK_MATERIAL_SPECULAR, CHUNK_COLOR_FLOAT, 1, 1, 1);
+    put_percent_property(w, CHUNK_MATERIAL_SHININESS, 25);
+    put_percent_float_property(w, CHUNK_MATERIAL_SHININESS_STRENGTH, 40);
+    put_percent_property(w, CHUNK_MATERIAL_TRANSPARENCY, 10);
+    put_two_sided(w);
+    put_texture_map(w, CHUNK_MATERIAL_TEXTURE_MAP, "WOOD.JPG", 2, 3, 0.5f, -0.25f);
+    put_texture_map(w, CHUNK_MATERIAL_TEXTURE_2, "SECOND.JPG", 1, 1, 0, 0);
     end_chunk(w);
 }
 
@@ -182,6 +206,13 @@ std::vector<FuzzSeed> make_fuzz_seeds()
                          begin_chunk(w, CHUNK_EDITOR);
                          put_coloured_material(w, "red");
                          put_coloured_material(w, "blue");
+                         put_cube(w, "box", 0, true);
+                         end_chunk(w);
+                     })});
+
+    seeds.push_back({"gen_full_material", seed_stream([](ChunkWriter* w) {
+                         begin_chunk(w, CHUNK_EDITOR);
+                         put_full_material(w, "red");
                          put_cube(w, "box", 0, true);
                          end_chunk(w);
                      })});

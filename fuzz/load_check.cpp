@@ -65,6 +65,22 @@ static void set_problem(LoadReport* report, const char* format, ...)
 
 static bool name_ends_inside(const char* name, size_t field_size) { return memchr(name, '\0', field_size) != nullptr; }
 
+// Colour components and shares from 0 to 1 (not a number fails), a two-sided
+// flag of 0 or 1, a texture name that ends inside its field, and a finite
+// texture scale and offset: what drawing may take as given.
+static bool material_usable(const Material* m)
+{
+    const float* shares[] = {
+        m->ambient,  m->ambient + 1,  m->ambient + 2,  m->diffuse,    m->diffuse + 1,         m->diffuse + 2,
+        m->specular, m->specular + 1, m->specular + 2, &m->shininess, &m->shininess_strength, &m->transparency};
+    for (const float* share : shares)
+        if (!(*share >= 0.0f && *share <= 1.0f)) return false;
+    for (int i = 0; i < 2; ++i)
+        if (m->texture_scale[i] - m->texture_scale[i] != 0.0f || m->texture_offset[i] - m->texture_offset[i] != 0.0f)
+            return false;
+    return m->two_sided <= 1 && name_ends_inside(m->texture_file, sizeof m->texture_file);
+}
+
 // Checks a loaded scene and computes its digest. Returns false with the
 // problem set.
 static bool check_scene(const Scene* s, Digest* d, LoadReport* report, const char* method)
@@ -87,6 +103,10 @@ static bool check_scene(const Scene* s, Digest* d, LoadReport* report, const cha
     for (int32_t i = 0; i < s->material_count; ++i) {
         if (!name_ends_inside(s->materials[i].name, sizeof s->materials[i].name)) {
             set_problem(report, "%s: material %d has an unterminated name", method, i);
+            return false;
+        }
+        if (!material_usable(&s->materials[i])) {
+            set_problem(report, "%s: material %d has a property out of its range", method, i);
             return false;
         }
     }

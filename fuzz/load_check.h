@@ -6,8 +6,9 @@
 //     caller's 64-byte buffer; a load that succeeds leaves the buffer alone;
 //   - a loaded scene's arrays hold at least what their counts say (every
 //     record is read, so the address sanitizer sees a short array), names
-//     end inside their fields, and face material indices point into the
-//     material list;
+//     end inside their fields, face material indices point into the
+//     material list, and material colours and shares lie in 0..1 with a
+//     finite texture scale and offset;
 //   - both byte sources give the same outcome and the same scene;
 //   - exchanging the axes of a loaded scene twice gives it back unchanged.
 //

@@ -84,6 +84,8 @@ const uint16_t CHUNK_MAP_U_SCALE = 0xA354;
 const uint16_t CHUNK_MAP_V_SCALE = 0xA356;
 const uint16_t CHUNK_MAP_U_OFFSET = 0xA358;
 const uint16_t CHUNK_MAP_V_OFFSET = 0xA35A;
+//       The second texture map, laid out as the first; passed over.
+const uint16_t CHUNK_MATERIAL_TEXTURE_2 = 0xA33A;
 
 // Colour and percent chunks, inside lights and material properties.
 //   Colour as three floats, as three bytes, and their gamma-corrected forms.

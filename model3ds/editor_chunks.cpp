@@ -210,13 +210,159 @@ static void read_named_object(uint32_t end)
     }
 }
 
-static void read_material(uint32_t end)
+// A colour component or a share that drawing can use: clamped to 0..1, and
+// fallback in place of a value that is not a number.
+static float clamp_share(float value, float fallback)
 {
-    Material* material = add_material();
+    if (value != value) return fallback;
+    return value < 0.0f ? 0.0f : value > 1.0f ? 1.0f : value;
+}
+
+// One colour chunk's body into rgb: three bytes (0..255) or three floats.
+// Its fixed layout is read as every fixed record is: a chunk shorter than
+// that takes the rest from the bytes after it, and data that ends first
+// fails the load.
+static void read_color(uint16_t id, float* rgb, float fallback)
+{
+    if (id == CHUNK_COLOR_24 || id == CHUNK_LINEAR_COLOR_24) {
+        uint8_t bytes[3];
+        g_read(bytes, 3);
+        for (int i = 0; i < 3; ++i) rgb[i] = bytes[i] / 255.0f;
+    } else {
+        float values[3];
+        read_floats(values, 3);
+        for (int i = 0; i < 3; ++i) rgb[i] = clamp_share(values[i], fallback);
+    }
+}
+
+// A colour property (ambient, diffuse, specular) from its colour chunks.
+// The plain forms win: the first plain colour is kept, and a gamma-corrected
+// one is used only when the property holds no plain one.
+static void read_color_property(uint32_t end, float* rgb, float fallback)
+{
+    bool corrected = false;
     ChunkWalk walk;
     walk_begin(&walk, end);
     while (walk_next(&walk)) {
-        if (walk.id == CHUNK_MATERIAL_NAME) read_string(material->name, sizeof material->name);
+        switch (walk.id) {
+        case CHUNK_COLOR_24:
+        case CHUNK_COLOR_FLOAT:
+            // The first plain colour is final: nothing after it counts.
+            read_color(walk.id, rgb, fallback);
+            return;
+        case CHUNK_LINEAR_COLOR_24:
+        case CHUNK_LINEAR_COLOR_FLOAT:
+            if (!corrected) read_color(walk.id, rgb, fallback);
+            corrected = true;
+            break;
+        }
+        walk_skip(&walk);
+    }
+}
+
+// A share property (shininess, its strength, transparency) from its first
+// percent chunk: a signed 16-bit or a float percentage, 100 being 1.
+static void read_percent_property(uint32_t end, float* share, float fallback)
+{
+    ChunkWalk walk;
+    walk_begin(&walk, end);
+    while (walk_next(&walk)) {
+        if (walk.id == CHUNK_PERCENT_INT) {
+            *share = clamp_share((int16_t)read_u16() / 100.0f, fallback);
+            return;
+        }
+        if (walk.id == CHUNK_PERCENT_FLOAT) {
+            *share = clamp_share(read_float() / 100.0f, fallback);
+            return;
+        }
+        walk_skip(&walk);
+    }
+}
+
+// A map scale or offset; one that is infinite or not a number keeps the
+// default.
+static void read_map_value(float* value)
+{
+    float stored = read_float();
+    if (stored - stored == 0.0f) *value = stored;
+}
+
+// The first texture map: its file name, scale and offset.
+static void read_texture_map(uint32_t end, Material* material)
+{
+    ChunkWalk walk;
+    walk_begin(&walk, end);
+    while (walk_next(&walk)) {
+        switch (walk.id) {
+        case CHUNK_MAP_FILE_NAME:
+            read_string(material->texture_file, sizeof material->texture_file);
+            break;
+        case CHUNK_MAP_U_SCALE:
+            read_map_value(&material->texture_scale[0]);
+            break;
+        case CHUNK_MAP_V_SCALE:
+            read_map_value(&material->texture_scale[1]);
+            break;
+        case CHUNK_MAP_U_OFFSET:
+            read_map_value(&material->texture_offset[0]);
+            break;
+        case CHUNK_MAP_V_OFFSET:
+            read_map_value(&material->texture_offset[1]);
+            break;
+        }
+        walk_skip(&walk);
+    }
+}
+
+static void set_material_defaults(Material* m)
+{
+    for (int i = 0; i < 3; ++i) {
+        m->ambient[i] = MATERIAL_DEFAULT_AMBIENT;
+        m->diffuse[i] = MATERIAL_DEFAULT_DIFFUSE;
+        m->specular[i] = MATERIAL_DEFAULT_SPECULAR;
+    }
+    m->shininess = MATERIAL_DEFAULT_SHININESS;
+    m->texture_scale[0] = m->texture_scale[1] = 1.0f;
+}
+
+static void read_material(uint32_t end)
+{
+    Material* material = add_material();
+    set_material_defaults(material);
+    bool texture_seen = false;
+    ChunkWalk walk;
+    walk_begin(&walk, end);
+    while (walk_next(&walk)) {
+        switch (walk.id) {
+        case CHUNK_MATERIAL_NAME:
+            read_string(material->name, sizeof material->name);
+            break;
+        case CHUNK_MATERIAL_AMBIENT:
+            read_color_property(walk.child_end, material->ambient, MATERIAL_DEFAULT_AMBIENT);
+            break;
+        case CHUNK_MATERIAL_DIFFUSE:
+            read_color_property(walk.child_end, material->diffuse, MATERIAL_DEFAULT_DIFFUSE);
+            break;
+        case CHUNK_MATERIAL_SPECULAR:
+            read_color_property(walk.child_end, material->specular, MATERIAL_DEFAULT_SPECULAR);
+            break;
+        case CHUNK_MATERIAL_SHININESS:
+            read_percent_property(walk.child_end, &material->shininess, MATERIAL_DEFAULT_SHININESS);
+            break;
+        case CHUNK_MATERIAL_SHININESS_STRENGTH:
+            read_percent_property(walk.child_end, &material->shininess_strength, 0.0f);
+            break;
+        case CHUNK_MATERIAL_TRANSPARENCY:
+            read_percent_property(walk.child_end, &material->transparency, 0.0f);
+            break;
+        case CHUNK_MATERIAL_TWO_SIDED:
+            material->two_sided = 1;
+            break;
+        case CHUNK_MATERIAL_TEXTURE_MAP:
+            if (!texture_seen) read_texture_map(walk.child_end, material);
+            texture_seen = true;
+            break;
+        }
         walk_skip(&walk);
     }
 }

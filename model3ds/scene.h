@@ -57,6 +57,24 @@ struct HideKey {
 // to 1. A property whose chunk never came keeps the value a modelling
 // program shows for a new material (MATERIAL_DEFAULT_*), set when the
 // material's chunk starts.
+//
+// How the reader fills them:
+// - A colour comes from the colour chunks inside its property: three bytes
+//   (0..255) or three floats, each in a plain and a gamma-corrected form.
+//   The plain form wins: of two plain forms the first is kept, and a
+//   gamma-corrected form (the first of them) is used only when the property
+//   holds no plain one.
+// - A share comes from the first percent chunk inside its property: a signed
+//   16-bit integer or a float, both percentages (100 is 1). The float form is
+//   read as a percentage too, as its name says; taken as a fraction, a
+//   stored 50 would make a material wholly transparent.
+// - Colour floats and shares outside 0..1 are clamped to it; a float that is
+//   not a number keeps the property's default. A map scale or offset that
+//   is infinite or not a number keeps its default.
+// - Two-sided: the chunk holds no data; its presence sets 1.
+// - Only the first texture map is read (the first such chunk of the
+//   material); the other maps are passed over. A file name longer than 63
+//   characters keeps its first 63.
 struct Material {
     char name[20];
     float ambient[3];

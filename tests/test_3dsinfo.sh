@@ -93,8 +93,9 @@ def named(name, *parts):
 inf = float("inf")
 nan = float("nan")
 
-# Scene one: materials (one with quote, backslash, Latin-1 and control
-# bytes in its name, one that no face uses), a mesh whose faces use two of
+# Scene one: materials (one with every property drawing uses, one with
+# quote, backslash, Latin-1 and control bytes in its name, one that no face
+# uses), a mesh whose faces use two of
 # them, a camera with an infinite lens, a light with a not-a-number colour
 # whose node names the mesh's node (7) as parent, and a keyframer with every
 # mesh track.
@@ -102,7 +103,17 @@ odd = b'M"\\\xe9\x01x'
 mesh_name = b"Tri\x80"
 scene_one = chunk(CHUNK_MAIN,
     chunk(CHUNK_EDITOR,
-        chunk(CHUNK_MATERIAL, chunk(CHUNK_MATERIAL_NAME, b"Wood\0")),
+        chunk(CHUNK_MATERIAL, chunk(CHUNK_MATERIAL_NAME, b"Wood\0"),
+            chunk(CHUNK_MATERIAL_AMBIENT, chunk(CHUNK_COLOR_24, bytes([51, 102, 255]))),
+            chunk(CHUNK_MATERIAL_DIFFUSE, chunk(CHUNK_COLOR_FLOAT, floats(0.25, 0.5, 0.75))),
+            chunk(CHUNK_MATERIAL_SPECULAR, chunk(CHUNK_LINEAR_COLOR_24, bytes([0, 0, 255]))),
+            chunk(CHUNK_MATERIAL_SHININESS, chunk(CHUNK_PERCENT_INT, u16(25))),
+            chunk(CHUNK_MATERIAL_SHININESS_STRENGTH, chunk(CHUNK_PERCENT_FLOAT, floats(40))),
+            chunk(CHUNK_MATERIAL_TRANSPARENCY, chunk(CHUNK_PERCENT_INT, u16(50))),
+            chunk(CHUNK_MATERIAL_TWO_SIDED),
+            chunk(CHUNK_MATERIAL_TEXTURE_MAP, chunk(CHUNK_MAP_FILE_NAME, b"WOOD.JPG\0"),
+                  chunk(CHUNK_MAP_U_SCALE, floats(2)), chunk(CHUNK_MAP_V_SCALE, floats(3)),
+                  chunk(CHUNK_MAP_U_OFFSET, floats(0.5)), chunk(CHUNK_MAP_V_OFFSET, floats(-0.25)))),
         chunk(CHUNK_MATERIAL, chunk(CHUNK_MATERIAL_NAME, odd + b"\0")),
         chunk(CHUNK_MATERIAL, chunk(CHUNK_MATERIAL_NAME, b"Unused\0")),
         named(mesh_name,
@@ -163,8 +174,15 @@ mesh 0 "Tri\x80": 4 vertices, 3 faces
   node: id 7, parent 65535, flags 0x4000, has_children 1
   keys: position 2, rotation 1, scale 3, morph 1, hide 4
 material 0 "Wood"
+  colours: ambient (0.2, 0.4, 1), diffuse (0.25, 0.5, 0.75), specular (0, 0, 1)
+  shininess 0.25, strength 0.4, transparency 0.5, two-sided 1
+  texture "WOOD.JPG": scale (2, 3), offset (0.5, -0.25)
 material 1 "M\x22\x5C\xE9\x01x"
+  colours: ambient (0.588235, 0.588235, 0.588235), diffuse (0.588235, 0.588235, 0.588235), specular (0.898039, 0.898039, 0.898039)
+  shininess 0.1, strength 0, transparency 0, two-sided 0
 material 2 "Unused"
+  colours: ambient (0.588235, 0.588235, 0.588235), diffuse (0.588235, 0.588235, 0.588235), specular (0.898039, 0.898039, 0.898039)
+  shininess 0.1, strength 0, transparency 0, two-sided 0
 camera 0 "Cam": position (10, 20, 30), target (-1, -2, -3), lens inf
 light 0 "Lamp\x09": position (0.5, -0.25, 2), colour (0.5, nan, 1)
 segment: first 5, last 250
@@ -188,6 +206,17 @@ cat >want.txt <<'EOF'
     "M\"\\\u00e9\u0001x",
     "Unused"
   ],
+  "material_properties": [
+    {"name": "Wood", "ambient": [0.200000003, 0.400000006, 1], "diffuse": [0.25, 0.5, 0.75], "specular": [0, 0, 1],
+     "shininess": 0.25, "shininess_strength": 0.400000006, "transparency": 0.5, "two_sided": true,
+     "texture": {"file": "WOOD.JPG", "scale": [2, 3], "offset": [0.5, -0.25]}},
+    {"name": "M\"\\\u00e9\u0001x", "ambient": [0.588235319, 0.588235319, 0.588235319], "diffuse": [0.588235319, 0.588235319, 0.588235319], "specular": [0.898039222, 0.898039222, 0.898039222],
+     "shininess": 0.100000001, "shininess_strength": 0, "transparency": 0, "two_sided": false,
+     "texture": null},
+    {"name": "Unused", "ambient": [0.588235319, 0.588235319, 0.588235319], "diffuse": [0.588235319, 0.588235319, 0.588235319], "specular": [0.898039222, 0.898039222, 0.898039222],
+     "shininess": 0.100000001, "shininess_strength": 0, "transparency": 0, "two_sided": false,
+     "texture": null}
+  ],
   "cameras": [
     {"name": "Cam", "position": [10, 20, 30], "target": [-1, -2, -3], "lens": null}
   ],
@@ -205,6 +234,7 @@ import json, sys
 d = json.load(open("out.txt"))
 assert d["materials"][1] == "M\"\\\u00e9\u0001x", d["materials"][1]
 assert d["meshes"][0]["name"] == "Tri\u0080"
+assert d["material_properties"][0]["texture"]["file"] == "WOOD.JPG"
 assert d["lights"][0]["name"] == "Lamp\t"
 ' || fail "scene one: JSON does not parse back to the names"
 
@@ -232,6 +262,7 @@ cat >want.txt <<'EOF'
      "keys": {"position": 1, "rotation": 0, "scale": 0, "morph": 0, "hide": 0}}
   ],
   "materials": [],
+  "material_properties": [],
   "cameras": [],
   "lights": [],
   "segment": {"first": 0, "last": 0},
@@ -266,6 +297,7 @@ cat >want.txt <<'EOF'
      "keys": {"position": 0, "rotation": 0, "scale": 0, "morph": 0, "hide": 0}}
   ],
   "materials": [],
+  "material_properties": [],
   "cameras": [],
   "lights": [],
   "segment": {"first": 0, "last": 0},
@@ -287,6 +319,7 @@ cat >want.txt <<'EOF'
   "axes": "stream",
   "meshes": [],
   "materials": [],
+  "material_properties": [],
   "cameras": [],
   "lights": [],
   "segment": {"first": 0, "last": 0},

@@ -1,10 +1,13 @@
 // The editor section: meshes with their vertex lists, faces, map
 // coordinates, face materials, smoothing, frames and texture info; lights,
-// cameras and materials.
+// cameras and materials with the properties drawing needs.
 #include <gtest/gtest.h>
 #include <math.h>
+#include <string.h>
 
+#include <functional>
 #include <limits>
+#include <string>
 
 #include "test_support.h"
 
@@ -355,6 +358,138 @@ TEST(EditorObjects, LightsCamerasAndSharedNames)
     EXPECT_EQ(c.target.z, 6.0f);
     EXPECT_EQ(c.bank, 7.5f);
     EXPECT_EQ(c.lens, 35.0f);
+}
+
+void set_rgb(float* rgb, float r, float g, float b)
+{
+    rgb[0] = r;
+    rgb[1] = g;
+    rgb[2] = b;
+}
+
+TEST(EditorMaterial, PropertiesAreReadWithTheirRules)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const std::string long_name = std::string(63, 'a') + "bcdefg.png";
+    struct Case {
+        const char* what;
+        std::function<void(ChunkWriter*)> chunks;  // the material's property chunks
+        std::function<void(Material*)> change;     // from the defaults
+    };
+    const Case cases[] = {
+        {"no property chunks", [](ChunkWriter*) {}, [](Material*) {}},
+        {"each colour form",
+         [](ChunkWriter* w) {
+             put_color_property(w, CHUNK_MATERIAL_AMBIENT, CHUNK_COLOR_24, 0.2f, 0.4f, 1);
+             put_color_property(w, CHUNK_MATERIAL_DIFFUSE, CHUNK_COLOR_FLOAT, 0.25f, 0.5f, 0.75f);
+             put_color_property(w, CHUNK_MATERIAL_SPECULAR, CHUNK_LINEAR_COLOR_24, 0, 0.6f, 0.8f);
+         },
+         [](Material* m) {
+             set_rgb(m->ambient, 51 / 255.0f, 102 / 255.0f, 1);
+             set_rgb(m->diffuse, 0.25f, 0.5f, 0.75f);
+             set_rgb(m->specular, 0, 153 / 255.0f, 204 / 255.0f);
+         }},
+        {"plain wins over gamma-corrected, the first of a form wins",
+         [](ChunkWriter* w) {
+             begin_chunk(w, CHUNK_MATERIAL_AMBIENT);  // corrected first, then plain
+             put_color_chunk(w, CHUNK_LINEAR_COLOR_FLOAT, 0.5f, 0.5f, 0.5f);
+             put_color_chunk(w, CHUNK_COLOR_24, 0, 0, 0.2f);
+             end_chunk(w);
+             begin_chunk(w, CHUNK_MATERIAL_DIFFUSE);  // plain, then corrected, then plain
+             put_color_chunk(w, CHUNK_COLOR_FLOAT, 0.125f, 0, 1);
+             put_color_chunk(w, CHUNK_LINEAR_COLOR_24, 1, 1, 1);
+             put_color_chunk(w, CHUNK_COLOR_24, 1, 1, 1);
+             end_chunk(w);
+             begin_chunk(w, CHUNK_MATERIAL_SPECULAR);  // two corrected: the first
+             put_color_chunk(w, CHUNK_LINEAR_COLOR_FLOAT, 0.5f, 0.25f, 0);
+             put_color_chunk(w, CHUNK_LINEAR_COLOR_24, 1, 1, 1);
+             end_chunk(w);
+         },
+         [](Material* m) {
+             set_rgb(m->ambient, 0, 0, 51 / 255.0f);
+             set_rgb(m->diffuse, 0.125f, 0, 1);
+             set_rgb(m->specular, 0.5f, 0.25f, 0);
+         }},
+        {"percent forms and two-sided",
+         [](ChunkWriter* w) {
+             put_percent_property(w, CHUNK_MATERIAL_SHININESS, 25);
+             put_percent_float_property(w, CHUNK_MATERIAL_SHININESS_STRENGTH, 40);
+             put_percent_property(w, CHUNK_MATERIAL_TRANSPARENCY, 100);
+             put_two_sided(w);
+         },
+         [](Material* m) {
+             m->shininess = 0.25f;
+             m->shininess_strength = 0.4f;
+             m->transparency = 1;
+             m->two_sided = 1;
+         }},
+        {"out of range clamped, not a number keeps the default",
+         [&](ChunkWriter* w) {
+             put_color_property(w, CHUNK_MATERIAL_DIFFUSE, CHUNK_COLOR_FLOAT, -1, 2, nan);
+             put_percent_float_property(w, CHUNK_MATERIAL_SHININESS, nan);
+             put_percent_property(w, CHUNK_MATERIAL_SHININESS_STRENGTH, 150);
+             put_percent_property(w, CHUNK_MATERIAL_TRANSPARENCY, (uint16_t)-5);
+             put_texture_map(w, CHUNK_MATERIAL_TEXTURE_MAP, "", nan, inf, -inf, 1e30f);
+         },
+         [](Material* m) {
+             set_rgb(m->diffuse, 0, 1, MATERIAL_DEFAULT_DIFFUSE);
+             m->shininess_strength = 1;
+             m->texture_offset[1] = 1e30f;
+         }},
+        {"first texture map only",
+         [](ChunkWriter* w) {
+             put_texture_map(w, CHUNK_MATERIAL_TEXTURE_2, "TWO.JPG", 5, 5, 5, 5);
+             put_texture_map(w, CHUNK_MATERIAL_TEXTURE_MAP, "WOOD.JPG", 2, 3, 0.5f, -0.25f);
+             put_texture_map(w, CHUNK_MATERIAL_TEXTURE_MAP, "AGAIN.JPG", 4, 4, 4, 4);
+         },
+         [](Material* m) {
+             strcpy(m->texture_file, "WOOD.JPG");
+             m->texture_scale[0] = 2;
+             m->texture_scale[1] = 3;
+             m->texture_offset[0] = 0.5f;
+             m->texture_offset[1] = -0.25f;
+         }},
+        {"a texture name over 63 characters keeps its first 63",
+         [&](ChunkWriter* w) { put_texture_map(w, CHUNK_MATERIAL_TEXTURE_MAP, long_name.c_str(), 1, 1, 0, 0.5f); },
+         [&](Material* m) {
+             memcpy(m->texture_file, long_name.c_str(), 63);
+             m->texture_offset[1] = 0.5f;
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Loaded loaded = load_memory(editor([&](ChunkWriter* w) {
+            begin_material(w, "M");
+            c.chunks(w);
+            end_chunk(w);
+        }));
+        ASSERT_NE(loaded.scene, nullptr) << loaded.error;
+        ASSERT_EQ(loaded.scene->material_count, 1);
+        // Every byte: the record is zero-filled, so its padding and the
+        // bytes after the texture name's NUL compare equal too.
+        Material want = default_material();
+        strcpy(want.name, "M");
+        c.change(&want);
+        EXPECT_EQ(memcmp(&loaded.scene->materials[0], &want, sizeof want), 0);
+    }
+}
+
+TEST(EditorMaterial, ColourChunkCutShortByTheDataEndFailsTheLoad)
+{
+    // A short fixed record is read whole, as every fixed record: with the
+    // data ending inside it, the byte source fails.
+    Loaded loaded = load_memory(editor([](ChunkWriter* w) {
+        begin_material(w, "M");
+        begin_chunk(w, CHUNK_MATERIAL_DIFFUSE);
+        put_chunk_header(w, CHUNK_COLOR_24, 9);
+        put_u8(w, 1);
+        put_u8(w, 2);
+        end_chunk(w);
+        end_chunk(w);
+    }));
+    EXPECT_EQ(loaded.scene, nullptr);
+    EXPECT_EQ(loaded.error, "Trying to read past memory buffer.");
 }
 
 }  // namespace

@@ -134,11 +134,11 @@ TEST(SceneLists, FreshRecordsAreZero)
     // Every byte of a mesh is zero but has_children, which the parent
     // pass sets for a mesh that no node reached (node 0 is its own parent),
     // and the object matrix, composed from the all-zero frame: all zero too.
+    // A material holds the defaults of its properties.
     Mesh expected;
     memset(&expected, 0, sizeof expected);
     expected.has_children = 1;
-    Material no_material;
-    memset(&no_material, 0, sizeof no_material);
+    Material no_material = default_material();
     for (int i : {0, 3}) {
         SCOPED_TRACE(i);
         EXPECT_EQ(memcmp(&loaded.scene->meshes[i], &expected, sizeof expected), 0);

@@ -61,6 +61,20 @@ static Loaded run_load(const void* source, int method, uint32_t size)
     return result;
 }
 
+Material default_material()
+{
+    Material m;
+    memset(&m, 0, sizeof m);
+    for (int i = 0; i < 3; ++i) {
+        m.ambient[i] = MATERIAL_DEFAULT_AMBIENT;
+        m.diffuse[i] = MATERIAL_DEFAULT_DIFFUSE;
+        m.specular[i] = MATERIAL_DEFAULT_SPECULAR;
+    }
+    m.shininess = MATERIAL_DEFAULT_SHININESS;
+    m.texture_scale[0] = m.texture_scale[1] = 1;
+    return m;
+}
+
 Loaded load_memory(const std::vector<uint8_t>& bytes)
 {
     // A copy of exactly the stream's size, so a read past it is caught by

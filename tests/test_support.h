@@ -28,6 +28,11 @@ Loaded load_memory(const std::vector<uint8_t>& bytes);
 // then the stream, positioned after the junk.
 Loaded load_file(const std::vector<uint8_t>& bytes, size_t prefix = 0);
 
+// What the reader makes of a material without property chunks: zero bytes
+// (padding too) but for the MATERIAL_DEFAULT_* colours and shininess and a
+// texture scale of 1.
+Material default_material();
+
 // Allocation failures: the n-th call (1-based) from now of calloc or realloc
 // returns null; 0 disarms. The reader's calls go through these wrappers.
 void fail_calloc_call(int n);

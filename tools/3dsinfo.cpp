@@ -1,6 +1,7 @@
 // 3dsinfo - prints what the 3DS reader makes of a file: per mesh its counts,
-// extents, materials, keyframe node and track sizes; the materials, cameras,
-// lights and keyframe segment; and a one-line total. With --json the same
+// extents, materials, keyframe node and track sizes; the materials (with
+// their colours, shares, two-sided flag and texture map), cameras, lights and
+// keyframe segment; and a one-line total. With --json the same
 // goes out as one JSON document for scripts.
 //
 // Everything is shown as loaded, in the stream's own axes (Z up): the tool
@@ -24,7 +25,9 @@ static void print_help()
         "\n"
         "Loads FILE with the saver's 3DS reader and prints what the scene holds:\n"
         "per mesh its name, vertex and face counts, extents, the materials of its\n"
-        "faces, its keyframe node and track key counts; then the materials,\n"
+        "faces, its keyframe node and track key counts; then the materials (their\n"
+        "ambient, diffuse and specular colours, shininess, its strength,\n"
+        "transparency, two-sided flag and texture file with its scale and offset),\n"
         "cameras, lights, the keyframe segment and a one-line total.\n"
         "\n"
         "Values are shown as loaded, in the stream's axes (Z up); the Y/Z\n"
@@ -119,6 +122,66 @@ static void print_json_vec(Vec3 v)
 }
 
 static void print_text_vec(Vec3 v) { printf("(%g, %g, %g)", (double)v.x, (double)v.y, (double)v.z); }
+
+static Vec3 rgb_vec(const float* rgb) { return Vec3{rgb[0], rgb[1], rgb[2]}; }
+
+// A material's properties on two lines, and a third for its texture map.
+static void print_text_material(const Material* m)
+{
+    printf("  colours: ambient ");
+    print_text_vec(rgb_vec(m->ambient));
+    printf(", diffuse ");
+    print_text_vec(rgb_vec(m->diffuse));
+    printf(", specular ");
+    print_text_vec(rgb_vec(m->specular));
+    printf("\n  shininess %g, strength %g, transparency %g, two-sided %u\n", (double)m->shininess,
+           (double)m->shininess_strength, (double)m->transparency, (unsigned)m->two_sided);
+    if (m->texture_file[0]) {
+        printf("  texture ");
+        print_text_name(m->texture_file, sizeof m->texture_file);
+        printf(": scale (%g, %g), offset (%g, %g)\n", (double)m->texture_scale[0], (double)m->texture_scale[1],
+               (double)m->texture_offset[0], (double)m->texture_offset[1]);
+    }
+}
+
+static void print_json_pair(const float* values)
+{
+    putchar('[');
+    print_json_float(values[0]);
+    fputs(", ", stdout);
+    print_json_float(values[1]);
+    putchar(']');
+}
+
+static void print_json_material(const Material* m)
+{
+    printf("{\"name\": ");
+    print_json_string(m->name, sizeof m->name);
+    printf(", \"ambient\": ");
+    print_json_vec(rgb_vec(m->ambient));
+    printf(", \"diffuse\": ");
+    print_json_vec(rgb_vec(m->diffuse));
+    printf(", \"specular\": ");
+    print_json_vec(rgb_vec(m->specular));
+    printf(",\n     \"shininess\": ");
+    print_json_float(m->shininess);
+    printf(", \"shininess_strength\": ");
+    print_json_float(m->shininess_strength);
+    printf(", \"transparency\": ");
+    print_json_float(m->transparency);
+    printf(", \"two_sided\": %s,\n     \"texture\": ", m->two_sided ? "true" : "false");
+    if (m->texture_file[0]) {
+        printf("{\"file\": ");
+        print_json_string(m->texture_file, sizeof m->texture_file);
+        printf(", \"scale\": ");
+        print_json_pair(m->texture_scale);
+        printf(", \"offset\": ");
+        print_json_pair(m->texture_offset);
+        printf("}}");
+    } else {
+        printf("null}");
+    }
+}
 
 // Min and max of each axis over a mesh's vertices. A coordinate that is not
 // a number is passed over; an axis made only of such stays not-a-number.
@@ -219,6 +282,7 @@ static void print_text(const Scene* scene)
         printf("material %d ", (int)i);
         print_text_name(scene->materials[i].name, sizeof scene->materials[i].name);
         putchar('\n');
+        print_text_material(&scene->materials[i]);
     }
     for (int32_t i = 0; i < scene->camera_count; ++i) {
         const Camera* camera = &scene->cameras[i];
@@ -285,6 +349,13 @@ static void print_json(const char* path, const Scene* scene)
     for (int32_t i = 0; i < scene->material_count; ++i) {
         printf("%s\n    ", i ? "," : "");
         print_json_string(scene->materials[i].name, sizeof scene->materials[i].name);
+    }
+    // The materials' properties follow the list of names, which stays as it
+    // was for the scripts that read it.
+    printf("%s],\n  \"material_properties\": [", scene->material_count ? "\n  " : "");
+    for (int32_t i = 0; i < scene->material_count; ++i) {
+        printf("%s\n    ", i ? "," : "");
+        print_json_material(&scene->materials[i]);
     }
     printf("%s],\n  \"cameras\": [", scene->material_count ? "\n  " : "");
     for (int32_t i = 0; i < scene->camera_count; ++i) {

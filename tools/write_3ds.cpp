@@ -56,6 +56,32 @@ void put_percent_property(ChunkWriter* w, uint16_t id, uint16_t percent)
     end_chunk(w);
 }
 
+void put_percent_float_property(ChunkWriter* w, uint16_t id, float percent)
+{
+    begin_chunk(w, id);
+    put_floats_chunk(w, CHUNK_PERCENT_FLOAT, {percent});
+    end_chunk(w);
+}
+
+void put_color_chunk(ChunkWriter* w, uint16_t form, float red, float green, float blue)
+{
+    const float rgb[3] = {red, green, blue};
+    begin_chunk(w, form);
+    if (form == CHUNK_COLOR_24 || form == CHUNK_LINEAR_COLOR_24) {
+        for (float c : rgb) put_u8(w, (uint8_t)(c * 255.0f + 0.5f));
+    } else {
+        put_floats(w, rgb, 3);
+    }
+    end_chunk(w);
+}
+
+void put_color_property(ChunkWriter* w, uint16_t id, uint16_t form, float red, float green, float blue)
+{
+    begin_chunk(w, id);
+    put_color_chunk(w, form, red, green, blue);
+    end_chunk(w);
+}
+
 // --- Editor ---
 
 void begin_material(ChunkWriter* w, const char* name)
@@ -67,6 +93,25 @@ void begin_material(ChunkWriter* w, const char* name)
 void put_material(ChunkWriter* w, const char* name)
 {
     begin_material(w, name);
+    end_chunk(w);
+}
+
+void put_two_sided(ChunkWriter* w)
+{
+    begin_chunk(w, CHUNK_MATERIAL_TWO_SIDED);
+    end_chunk(w);
+}
+
+void put_texture_map(ChunkWriter* w, uint16_t id, const char* file, float u_scale, float v_scale, float u_offset,
+                     float v_offset)
+{
+    begin_chunk(w, id);
+    put_u16_chunk(w, CHUNK_PERCENT_INT, 100);
+    put_string_chunk(w, CHUNK_MAP_FILE_NAME, file);
+    put_floats_chunk(w, CHUNK_MAP_U_SCALE, {u_scale});
+    put_floats_chunk(w, CHUNK_MAP_V_SCALE, {v_scale});
+    put_floats_chunk(w, CHUNK_MAP_U_OFFSET, {u_offset});
+    put_floats_chunk(w, CHUNK_MAP_V_OFFSET, {v_offset});
     end_chunk(w);
 }
 

@@ -48,6 +48,14 @@ void put_string_chunk(ChunkWriter* w, uint16_t id, const char* text);
 void put_color_24_property(ChunkWriter* w, uint16_t id, uint8_t red, uint8_t green, uint8_t blue);
 // A property chunk holding a percent chunk (u16).
 void put_percent_property(ChunkWriter* w, uint16_t id, uint16_t percent);
+// A property chunk holding a float percent chunk.
+void put_percent_float_property(ChunkWriter* w, uint16_t id, float percent);
+// A colour chunk of the given form (CHUNK_COLOR_24, CHUNK_COLOR_FLOAT or
+// their gamma-corrected forms): the 24-bit forms write each component in
+// 0..1 as the byte component * 255 rounded, the float forms the floats.
+void put_color_chunk(ChunkWriter* w, uint16_t form, float red, float green, float blue);
+// A property chunk (ambient, diffuse, specular) holding one colour chunk.
+void put_color_property(ChunkWriter* w, uint16_t id, uint16_t form, float red, float green, float blue);
 
 // --- Editor ---
 
@@ -55,6 +63,12 @@ void put_percent_property(ChunkWriter* w, uint16_t id, uint16_t percent);
 void begin_material(ChunkWriter* w, const char* name);
 // A material entry with only a name.
 void put_material(ChunkWriter* w, const char* name);
+// The two-sided flag of a material: a chunk without data.
+void put_two_sided(ChunkWriter* w);
+// A texture map chunk (CHUNK_MATERIAL_TEXTURE_MAP for the first map): its
+// amount (100 percent), its file name, then its scale and offset in u and v.
+void put_texture_map(ChunkWriter* w, uint16_t id, const char* file, float u_scale, float v_scale, float u_offset,
+                     float v_offset);
 
 // Opens a named object with its name; the mesh, light or camera follows.
 void begin_named_object(ChunkWriter* w, const char* name);
