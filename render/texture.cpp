@@ -35,8 +35,10 @@ uint8_t byte_at(const uint8_t* bytes, size_t size, size_t at) { return at < size
 // marker at all can only refuse an image, never let a bad one through.
 bool jpeg_tables_fit(const uint8_t* bytes, size_t size)
 {
-    if (size < 2 || bytes[0] != 0xFF || bytes[1] != 0xD8) return true;  // not a JPEG stream
-    for (size_t i = 2; i + 1 < size; ++i) {
+    // The decoder takes a stream for JPEG when it starts with FF, any more
+    // FF bytes of padding, then D8: every stream starting with FF is read.
+    if (size < 2 || bytes[0] != 0xFF) return true;
+    for (size_t i = 1; i + 1 < size; ++i) {
         if (bytes[i] != 0xFF || bytes[i + 1] != 0xC4) continue;
         size_t at = i + 2;
         long left = ((long)byte_at(bytes, size, at) << 8 | byte_at(bytes, size, at + 1)) - 2;

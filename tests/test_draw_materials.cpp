@@ -314,9 +314,13 @@ TEST_F(DrawMaterials, TextureImagesAreScaledToPowersOfTwoWithinTheLimits)
     }
     // Regression: a JPEG Huffman table of more than 256 codes, which stb_image
     // 2.27 writes past its tables for (already reading the header).
+    // Also after padding FF bytes before the start marker, which the decoder
+    // skips.
     std::vector<uint8_t> jpeg = {0xFF, 0xD8, 0xFF, 0xC4, 0x00, 0x13, 0x10};
     jpeg.resize(jpeg.size() + 16, 0x20);
     TextureImage image;
+    EXPECT_FALSE(decode_texture_image(jpeg.data(), jpeg.size(), TEXTURE_MAX_SIDE, &image));
+    jpeg.insert(jpeg.begin(), 3, 0xFF);
     EXPECT_FALSE(decode_texture_image(jpeg.data(), jpeg.size(), TEXTURE_MAX_SIDE, &image));
     // Regression: a PNG whose first image-data chunk is empty, which it
     // copies from a null pointer (a 5 x 3 image, then an empty IDAT).
