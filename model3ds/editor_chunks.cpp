@@ -314,17 +314,6 @@ static void read_texture_map(uint32_t end, Material* material)
     }
 }
 
-static void set_material_defaults(Material* m)
-{
-    for (int i = 0; i < 3; ++i) {
-        m->ambient[i] = MATERIAL_DEFAULT_AMBIENT;
-        m->diffuse[i] = MATERIAL_DEFAULT_DIFFUSE;
-        m->specular[i] = MATERIAL_DEFAULT_SPECULAR;
-    }
-    m->shininess = MATERIAL_DEFAULT_SHININESS;
-    m->texture_scale[0] = m->texture_scale[1] = 1.0f;
-}
-
 static void read_material(uint32_t end)
 {
     Material* material = add_material();

@@ -154,6 +154,22 @@ void free_name_indexes()
 
 // --- Release ---
 
+void set_material_defaults(Material* m)
+{
+    for (int i = 0; i < 3; ++i) {
+        m->ambient[i] = MATERIAL_DEFAULT_AMBIENT;
+        m->diffuse[i] = MATERIAL_DEFAULT_DIFFUSE;
+        m->specular[i] = MATERIAL_DEFAULT_SPECULAR;
+    }
+    m->shininess = MATERIAL_DEFAULT_SHININESS;
+    m->shininess_strength = 0.0f;
+    m->transparency = 0.0f;
+    m->two_sided = 0;
+    m->texture_file[0] = '\0';
+    m->texture_scale[0] = m->texture_scale[1] = 1.0f;
+    m->texture_offset[0] = m->texture_offset[1] = 0.0f;
+}
+
 void free_scene(Scene* scene)
 {
     if (!scene) return;

@@ -99,6 +99,9 @@ const float MATERIAL_DEFAULT_DIFFUSE = 150.0f / 255.0f;
 const float MATERIAL_DEFAULT_SPECULAR = 229.0f / 255.0f;
 const float MATERIAL_DEFAULT_SHININESS = 0.1f;
 
+// Gives every property of m a new material's value (the name is kept).
+void set_material_defaults(Material* m);
+
 struct Vertex {
     Vec3 position;
     float u, v;  // map coordinates, 0 unless a map-coordinate chunk set them

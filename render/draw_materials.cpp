@@ -80,13 +80,7 @@ void set_rgba(GLfloat* out, const float* rgb, float scale, float alpha)
 void material_look(const Scene* scene, int32_t material, MaterialLook* look)
 {
     Material defaults{};
-    for (int i = 0; i < 3; ++i) {
-        defaults.ambient[i] = MATERIAL_DEFAULT_AMBIENT;
-        defaults.diffuse[i] = MATERIAL_DEFAULT_DIFFUSE;
-        defaults.specular[i] = MATERIAL_DEFAULT_SPECULAR;
-    }
-    defaults.shininess = MATERIAL_DEFAULT_SHININESS;
-    defaults.texture_scale[0] = defaults.texture_scale[1] = 1.0f;
+    set_material_defaults(&defaults);
     bool own = scene->materials != nullptr && material < scene->material_count;
     const Material* m = own ? &scene->materials[material] : &defaults;
 

@@ -46,6 +46,16 @@ not_ok() {
   printf 'not ok - %s: %s (%d s)\n' "$1" "$2" $((SECONDS - case_start))
   case_start=$SECONDS
 }
+# ok NAME when headsaver ended with status 0 ($status) and said nothing on
+# stderr; else not ok, with PREFIX before what it did, and false.
+ok_if_clean() {
+  if [ "$status" -ne 0 ] || [ -s "$work/err" ]; then
+    not_ok "$1" "${2:-}status $status, stderr: $(head -c 2000 "$work/err")"
+    return 1
+  else
+    ok "$1"
+  fi
+}
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/headsaver-e2e.XXXXXX")
 chmod 755 "$work"
@@ -269,11 +279,7 @@ window_id_case() {
     return
   fi
   stop_saver
-  if [ "$status" -ne 0 ] || [ -s "$work/err" ]; then
-    not_ok "$name" "SIGTERM: status $status, stderr: $(head -c 2000 "$work/err")"
-    return
-  fi
-  ok "$name"
+  ok_if_clean "$name" "SIGTERM: " || return
 
   name="--window-id, $what: the window destroyed, headsaver ends with 0"
   start_saver --window-id "$window"
@@ -284,11 +290,7 @@ window_id_case() {
   if kill -0 "$hs_pid" 2>/dev/null; then not_ok "$name" "still running 20 s later"; stop_saver; return; fi
   wait "$hs_pid"
   status=$?
-  if [ "$status" -ne 0 ] || [ -s "$work/err" ]; then
-    not_ok "$name" "status $status, stderr: $(head -c 2000 "$work/err")"
-    return
-  fi
-  ok "$name"
+  ok_if_clean "$name"
 }
 
 # --- 3. --model ---
@@ -437,11 +439,7 @@ long_delay_case() {
   if kill -0 "$hs_pid" 2>/dev/null; then not_ok "$name" "still running 30 s after Escape"; stop_saver; return; fi
   wait "$hs_pid"
   status=$?
-  if [ "$status" -ne 0 ] || [ -s "$work/err" ]; then
-    not_ok "$name" "status $status, stderr: $(head -c 2000 "$work/err")"
-    return
-  fi
-  ok "$name"
+  ok_if_clean "$name"
 }
 
 # --- 4. Failures ---
