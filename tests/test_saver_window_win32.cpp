@@ -150,6 +150,7 @@ protected:
     void TearDown() override
     {
         if (window && IsWindow(window)) DestroyWindow(window);
+        if (g_hrc) close_gl_window();  // a test that failed with its GL window open
         take_posted(nullptr, WM_QUIT);
         g_frame_pause = Sleep;
         g_default_window_proc = DefWindowProcA;
@@ -343,17 +344,15 @@ TEST_F(SaverWindow, FailureToOpenIsToldExceptWhenThePreviewsHostIsGone)
 // window deletes it there, while that context is still current.
 TEST_F(SaverWindow, ClosingTheGlWindowDeletesTheSceneList)
 {
-    HWND parent = make_window();
-    ASSERT_TRUE(open_gl_window("Head", 64, 48, 32, false, parent));
-    Scene scene;
-    memset(&scene, 0, sizeof scene);
-    g_scene = &scene;
+    static Scene empty_scene;  // outlives the test, whatever fails
+    window = make_window();
+    ASSERT_TRUE(open_gl_window("Head", 64, 48, 32, false, window));
+    g_scene = &empty_scene;
     compile_scene_list();
+    g_scene = nullptr;
     ASSERT_NE(g_scene_list, 0u);
     close_gl_window();
     EXPECT_EQ(g_scene_list, 0u) << "the list outlived the GL window";
-    DestroyWindow(parent);
-    g_scene = nullptr;
 }
 
 // --- The built program ---

@@ -26,7 +26,7 @@ probe_saver="$build/head_probe.scr"
 nomodel_saver="$build/head_nomodel.scr"
 resources="$here/../../resources"
 
-for tool in wine wineboot wineserver Xvfb xdotool import convert compare awk; do
+for tool in wine wineboot wineserver Xvfb xdpyinfo xdotool import convert compare awk; do
   command -v "$tool" >/dev/null || { echo "missing tool: $tool (run scripts/install-deps.sh)" >&2; exit 2; }
 done
 for file in "$saver" "$probe_saver" "$nomodel_saver" "$E2E_TOOLS/preview_host.exe" "$E2E_TOOLS/list_windows.exe" \

@@ -22,7 +22,7 @@ fi
 build=$(cd "$1" && pwd) || exit 2
 E2E_TOOLS="$build/tests/e2e"
 
-for tool in wine wineboot wineserver Xvfb xdotool import convert makensis zip unzip sha256sum i686-w64-mingw32-strip; do
+for tool in wine wineboot wineserver Xvfb xdpyinfo xdotool import convert makensis zip unzip sha256sum i686-w64-mingw32-strip; do
   command -v "$tool" >/dev/null || { echo "missing tool: $tool (run scripts/install-deps.sh)" >&2; exit 2; }
 done
 for file in "$build/head.scr" "$E2E_TOOLS/preview_host.exe" "$E2E_TOOLS/list_windows.exe"; do

@@ -57,6 +57,7 @@ ok_if_clean() {
   fi
 }
 
+source "$root_dir/scripts/lib/display.sh"
 work=$(mktemp -d "${TMPDIR:-/tmp}/headsaver-e2e.XXXXXX")
 chmod 755 "$work"
 pids=()
@@ -76,7 +77,6 @@ saver="$work/root/usr/libexec/xscreensaver/headsaver"
 [ -x "$saver" ] && [ -f "$work/root/usr/share/xscreensaver/config/headsaver.xml" ] ||
   { echo "cmake --install left no headsaver or headsaver.xml under usr/"; exit 1; }
 
-source "$root_dir/scripts/lib/display.sh"
 display_start || exit 1
 unset XSCREENSAVER_WINDOW
 echo "# display $DISPLAY, work folder $work"
