@@ -30,7 +30,7 @@ e2e_setup() {
   export WINEDLLOVERRIDES="mscoree,mshtml="
   export LC_ALL=C.UTF-8
   unset WAYLAND_DISPLAY
-  e2e_new_prefix "$E2E_WORK/prefix" win32
+  e2e_new_prefix "$E2E_WORK/prefix" "${E2E_WINEARCH:-win32}"
 }
 
 # Makes a fresh Wine prefix of the given architecture (win32 or win64) the

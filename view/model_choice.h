@@ -1,0 +1,42 @@
+// model_choice.h - what the saver shows, for every front end: the user's 3DS
+// file, fitted to the view and drawn in the user's look, or, when there is
+// none or it cannot be shown, the medal the program carries, drawn plain.
+// Portable: the front end gives the way to open a file (POSIX or Windows)
+// and the medal's bytes.
+#ifndef VIEW_MODEL_CHOICE_H
+#define VIEW_MODEL_CHOICE_H
+
+#include <stddef.h>
+#include <stdint.h>
+#include <stdio.h>
+
+#include "scene.h"
+#include "view.h"
+
+// Opens the user's model file for binary reading. Null on failure, with the
+// reason in why (why_size bytes).
+typedef FILE* (*OpenModelFile)(const char* path, char* why, size_t why_size);
+
+// Loads the 3DS file at path, exchanges its axes and fits it to the view
+// (FIT_SPHERE_RADIUS). Returns the scene, to be freed with free_scene, or
+// null with the reason in why: the opener's, the reader's error text, or
+// "the model has no vertices to show".
+Scene* load_users_model(const char* path, OpenModelFile open_file, char* why, size_t why_size);
+
+// Puts into g_scene what the saver shows (g_scene must be null): the user's
+// model at path, fitted, every mesh drawn (g_drawn_mesh_count), in look
+// (g_look), its textures looked for in its folder (g_texture_folder); or,
+// when path is null or empty or the file cannot be shown, the medal read
+// from medal (medal_size bytes), its two meshes drawn plain, no texture
+// folder. Returns true when the user's model is shown; false otherwise,
+// with the reason in why ("" when no path was given).
+bool choose_scene(const char* path, Look look, OpenModelFile open_file, const void* medal, uint32_t medal_size,
+                  char* why, size_t why_size);
+
+// The folder of path with its trailing separator ("./" for a bare name on
+// POSIX, "" on Windows, where a bare name is found in the current folder),
+// into folder (folder_size bytes); "" when it does not fit. separators
+// holds the bytes that end a folder: "/" on POSIX, "\\/:" on Windows.
+void model_folder(const char* path, const char* separators, char* folder, size_t folder_size);
+
+#endif
