@@ -12,6 +12,7 @@ int32_t g_drawn_mesh_count = 2;
 
 Look g_look = LOOK_PLAIN;
 char g_texture_folder[4096] = "";
+MonitorLayout g_monitor_layout = MONITORS_EACH;
 
 namespace {
 

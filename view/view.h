@@ -35,6 +35,17 @@ enum Look {
 // shows a model of the user's sets the user's choice.
 extern Look g_look;
 
+// How a full-screen run that spans several monitors lays out its views.
+enum MonitorLayout {
+    MONITORS_EACH = 0,     // one view on each monitor, each with its own aspect
+    MONITORS_ACROSS = 1,   // one view across the whole virtual screen
+    MONITORS_PRIMARY = 2,  // one view on the primary monitor, the others black
+};
+
+// The layout the full-screen window uses: MONITORS_EACH unless the user's
+// settings say otherwise. With one monitor every layout draws the same.
+extern MonitorLayout g_monitor_layout;
+
 // Where the texture images of g_scene's materials are looked for: the
 // folder of the model's file, ending with its separator; "" when there is
 // none (the medal): no images are read then.
