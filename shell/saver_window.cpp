@@ -9,6 +9,7 @@
 // handled in place.
 #include "saver_window.h"
 
+#include "configure_window.h"
 #include "frame_clock.h"
 #include "frame_step.h"
 #include "gl_window.h"
@@ -47,25 +48,28 @@ void announce_saver(BOOL running)
 }
 
 // The button, centred near the bottom; the position counts from the window's
-// outer size.
+// outer size. It is the default (IDOK): Enter presses it.
 void create_button(HWND window, const CREATESTRUCTA* creation)
 {
     RECT outer;
     GetWindowRect(window, &outer);
     int w = outer.right - outer.left;
     int h = outer.bottom - outer.top;
-    CreateWindowExA(0, "Button", BUTTON_TEXT, WS_CHILD | WS_VISIBLE, w / 2 - 40, h - 40, BUTTON_WIDTH, BUTTON_HEIGHT,
-                    window, nullptr, creation->hInstance, nullptr);
+    CreateWindowExA(0, "Button", BUTTON_TEXT, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, w / 2 - 40, h - 40,
+                    BUTTON_WIDTH, BUTTON_HEIGHT, window, (HMENU)IDOK, creation->hInstance, nullptr);
 }
 
 void on_create(HWND window, LPARAM l_param)
 {
     if (!g_is_preview) {
-        SetCursor(nullptr);
+        // The configure window is used with the mouse: its cursor stays.
+        if (!g_is_configure) SetCursor(nullptr);
         announce_saver(TRUE);
     }
     if (g_is_configure) {
-        create_button(window, (const CREATESTRUCTA*)l_param);
+        const CREATESTRUCTA* creation = (const CREATESTRUCTA*)l_param;
+        create_button(window, creation);
+        create_configure_controls(window, creation->hInstance);
         return;
     }
     LARGE_INTEGER counter;
@@ -144,6 +148,8 @@ void withdraw_saver_announcement()
 
 LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM w_param, LPARAM l_param)
 {
+    LRESULT answer = 0;
+    if (g_is_configure && configure_window_message(window, message, w_param, l_param, &answer)) return answer;
     switch (message) {
     case WM_CREATE:
         on_create(window, l_param);
@@ -167,9 +173,13 @@ LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM w_param, LP
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-        if (!g_is_preview) PostMessageA(window, WM_CLOSE, 0, 0);
+        // The configure window is a dialog: its button, Enter and Escape
+        // close it.
+        if (!g_is_preview && !g_is_configure) PostMessageA(window, WM_CLOSE, 0, 0);
         break;
     case WM_COMMAND:
+        // The settings' controls have had theirs: what is left is the
+        // button, Enter (IDOK) or Escape (IDCANCEL).
         if (g_is_configure) PostMessageA(window, WM_CLOSE, 0, 0);
         break;
     case WM_SYSCOMMAND:
@@ -180,7 +190,9 @@ LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM w_param, LP
     case WM_MOUSEMOVE:
         // Saturates rather than overflowing in a preview that runs for ever.
         if (g_mouse_moves < INT32_MAX) g_mouse_moves++;
-        if (!g_is_preview && g_mouse_moves > TOLERATED_MOUSE_MOVES) PostMessageA(window, WM_CLOSE, 0, 0);
+        if (!g_is_preview && !g_is_configure && g_mouse_moves > TOLERATED_MOUSE_MOVES) {
+            PostMessageA(window, WM_CLOSE, 0, 0);
+        }
         break;
     }
     return g_default_window_proc(window, message, w_param, l_param);

@@ -1,10 +1,13 @@
 // winmain.cpp - the saver's entry: the command line, the mode, the window
 // the mode asks for, the embedded model, and the message loop.
 //
-// The hook contract: WinMain registers the "Saver" class and opens one
-// window (open_gl_window for the full-screen run and the preview, the
-// configure window itself), then loads the model into g_scene, compiles its
-// triangles into a display list in the GL modes, and runs the message loop.
+// The hook contract: WinMain reads the user's settings, registers the
+// "Saver" class and opens one window (open_gl_window for the full-screen run
+// and the preview, the configure window itself), then puts what the saver
+// shows into g_scene (in the GL modes the user's model when it can be shown,
+// else the medal the program carries), compiles its triangles into a
+// display list in the GL modes, and runs the message loop (with the dialog
+// keys for the configure window).
 // saver_window_proc handles every message of that window and posts the quit
 // message when the window is destroyed; the close handling there releases
 // the GL window (with the list) and the scene.
@@ -15,10 +18,11 @@
 
 #include "command_line.h"
 #include "gl_window.h"
-#include "load_3ds.h"
+#include "model_choice.h"
 #include "probe.h"
 #include "render.h"
 #include "saver_window.h"
+#include "settings.h"
 
 namespace {
 
@@ -71,10 +75,12 @@ void exit_without_model(int status)
     exit(status);
 }
 
-// Finds, loads and locks the model resource and loads it into g_scene, with
-// Y and Z exchanged. A model the reader rejects leaves g_scene null: the
-// saver then shows empty frames.
-void load_model()
+// Finds, loads and locks the model resource (the medal), then puts into
+// g_scene the model at path, fitted, or, when path is null or empty or that
+// model cannot be shown, the medal; with Y and Z exchanged. Why a model of
+// the user's failed is not told: the saver shows the medal instead. A medal
+// the reader rejects leaves g_scene null: the saver then shows empty frames.
+void load_model(const char* path, Look look)
 {
     HRSRC resource = FindResourceA(nullptr, MODEL_RESOURCE_NAME, MODEL_RESOURCE_TYPE);
     if (!resource) exit_without_model(EXIT_MODEL_NOT_FOUND);
@@ -84,9 +90,8 @@ void load_model()
     if (!bytes) exit_without_model(EXIT_MODEL_NOT_LOCKED);
     // The resource's own size bounds every read.
     uint32_t size = (uint32_t)SizeofResource(nullptr, resource);
-    char error_text[200] = "";
-    g_scene = load_3ds(error_text, bytes, LOAD_3DS_MEMORY, size);
-    convert_scene_axes(g_scene);
+    char why[300] = "";
+    choose_scene(path, look, open_model_file, bytes, size, why, sizeof why);
 }
 
 }  // namespace
@@ -123,10 +128,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous_instance, LPSTR comman
         }
     }
 
-    register_saver_class(instance);
-    if (word_count == 0) return 0;
+    Settings settings;
+    read_settings(&settings);
+    g_monitor_layout = settings.monitors;
 
-    SaverMode mode = saver_mode_for_word(command_line_arg(words, 0));
+    register_saver_class(instance);
+    // An empty command line is how the platform's "Configure" verb starts a
+    // saver: the configure window, as "/c" without a host.
+    SaverMode mode = word_count == 0 ? SAVER_MODE_CONFIGURE : saver_mode_for_word(command_line_arg(words, 0));
     switch (mode) {
     case SAVER_MODE_FULLSCREEN:
         if (!open_gl_window(GL_WINDOW_TITLE, width, height, GL_COLOUR_BITS, true, nullptr)) return 0;
@@ -147,9 +156,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous_instance, LPSTR comman
         break;
     }
 
-    load_model();
+    // The GL modes show the user's model; the others load the medal only
+    // (without it the run ends with its status).
+    bool gl_mode = mode == SAVER_MODE_FULLSCREEN || mode == SAVER_MODE_PREVIEW;
+    load_model(gl_mode ? settings.model : nullptr, settings.look);
     // The GL modes draw the scene's triangles from a list compiled once.
-    if (mode == SAVER_MODE_FULLSCREEN || mode == SAVER_MODE_PREVIEW) compile_scene_list();
+    if (gl_mode) compile_scene_list();
 
     // With no window nothing would ever post the quit message: the run ends
     // once the model has been loaded.
@@ -165,6 +177,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous_instance, LPSTR comman
     BOOL got;
     // GetMessageA gives -1 on failure; that ends the loop too, with 0.
     while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) {
+        // The configure window's keys: Tab, Enter and Escape as in a dialog.
+        if (g_is_configure && IsDialogMessageA(g_hwnd, &message)) continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }

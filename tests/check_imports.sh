@@ -5,7 +5,7 @@
 set -euo pipefail
 objdump="$1"
 program="$2"
-allowed=" gdi32.dll glu32.dll kernel32.dll msvcrt.dll opengl32.dll user32.dll "
+allowed=" advapi32.dll comdlg32.dll gdi32.dll glu32.dll kernel32.dll msvcrt.dll opengl32.dll user32.dll "
 imports=$("$objdump" -p "$program" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z')
 [ -n "$imports" ] || { echo "no imports found in $program"; exit 1; }
 status=0

@@ -1,0 +1,64 @@
+// settings.h - the user's settings: the model to show, the layout of the
+// views over several monitors and the look of the user's model. They live
+// per user under HKCU\Software\Head, and nowhere else.
+//
+// The record and how a stored value reads are portable (settings.cpp, tested
+// on the host); reading and writing the registry, and opening the model's
+// file, are the platform's (settings_win32.cpp).
+#ifndef SHELL_SETTINGS_H
+#define SHELL_SETTINGS_H
+
+#include <stddef.h>
+#include <stdint.h>
+#include <stdio.h>
+
+#include "view.h"
+
+// The key under HKEY_CURRENT_USER and its three values.
+const char SETTINGS_KEY[] = "Software\\Head";
+const char SETTING_MODEL[] = "Model";        // REG_SZ: full path of a 3DS file; "" for the medal
+const char SETTING_MONITORS[] = "Monitors";  // REG_DWORD: a MonitorLayout
+const char SETTING_LOOK[] = "Look";          // REG_DWORD: a Look
+
+// The registry's numbers of the two value types the settings use.
+const uint32_t SETTING_TYPE_SZ = 1;     // REG_SZ
+const uint32_t SETTING_TYPE_DWORD = 4;  // REG_DWORD, little-endian
+
+// Bytes for the model's path, its terminating zero included.
+const size_t SETTINGS_MODEL_SIZE = 1024;
+
+struct Settings {
+    char model[SETTINGS_MODEL_SIZE];  // full path of the user's 3DS file; "" for the medal
+    MonitorLayout monitors;
+    Look look;
+};
+
+// The settings of a user who has chosen nothing: the medal, a view on each
+// monitor, the model's look as its file gives it.
+void default_settings(Settings* settings);
+
+// Takes one stored value, named name, of the registry type type, whose
+// bytes are bytes (size bytes), into settings. A value of a name the
+// settings do not know, of the wrong type, of the wrong size or out of range
+// leaves settings as they are: the caller starts from the defaults, so such
+// a value reads as its default. A path too long for the record is such a
+// value too: cut short, it would name another file.
+void take_setting_value(Settings* settings, const char* name, uint32_t type, const void* bytes, size_t size);
+
+// The file's name in path: what follows its last '\\', '/' or ':'.
+const char* model_file_name(const char* path);
+
+// --- The platform's part (settings_win32.cpp) ---
+
+// The defaults, then each value found under HKCU\Software\Head.
+void read_settings(Settings* settings);
+
+// Writes all three values under HKCU\Software\Head, creating the key if it
+// is missing. False when the key cannot be opened or a value not written.
+bool write_settings(const Settings* settings);
+
+// Opens the user's model file for binary reading; null on failure, with
+// the C library's reason in why (why_size bytes).
+FILE* open_model_file(const char* path, char* why, size_t why_size);
+
+#endif
