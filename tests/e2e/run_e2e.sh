@@ -249,7 +249,6 @@ run_quick() {
 
 test_quick_exits() {
   run_quick password_switch_ends_at_once 0 "$saver" /a
-  run_quick empty_command_line_ends_at_once 0 "$saver"
   # Built without the model: -3, which Wine hands the shell as 253.
   run_quick missing_model_ends_with_minus_3 253 "$nomodel_saver" /a
 }
@@ -325,11 +324,12 @@ test_unreadable_model() {
 
 configure_title='Tralöv är en livsstil...'
 
-# check_configure NAME PID X Y W H: the configure window lies at X,Y with
-# outer size WxH, shows the picture and has the button; pressing the button
-# ends the program with 0.
+# check_configure NAME PID X Y W H [BW BH]: the configure window lies at X,Y
+# with outer size WxH, shows the picture and has the button, placed for an
+# outer size of BWxBH (default WxH); pressing the button ends the program
+# with 0.
 check_configure() {
-  local name=$1 pid=$2 ex=$3 ey=$4 ew=$5 eh=$6
+  local name=$1 pid=$2 ex=$3 ey=$4 ew=$5 eh=$6 bw0=${7:-$5} bh0=${8:-$6}
   if ! e2e_wait_window '^Tral.*v .*r en livsstil\.\.\.$' "$pid" 30; then
     e2e_not_ok "$name" "$E2E_WHY"
     return 1
@@ -356,15 +356,15 @@ check_configure() {
   # WS_POPUP and WS_DLGFRAME, no WS_BORDER (so no caption).
   (((style & 0x80C00000) == 0x80400000)) || problems+=" style $style is not WS_POPUP|WS_DLGFRAME;"
   local button
-  button=$(printf '%s\n' "$all" | awk -v p="parent=$hwnd " 'index($0, "child ") == 1 && index($0, p) && index($0, "class=[Button]")')
+  button=$(printf '%s\n' "$all" | awk -v p="parent=$hwnd " 'index($0, "child ") == 1 && index($0, p) && index($0, "class=[Button]") && index($0, "text=[Skål!]")')
   local bx by bw bh bsx bsy btext
   bx=$(e2e_field x "$button"); by=$(e2e_field y "$button"); bw=$(e2e_field w "$button"); bh=$(e2e_field h "$button")
   bsx=$(e2e_field screen_x "$button"); bsy=$(e2e_field screen_y "$button")
   btext=$(printf '%s' "$button" | sed -n 's/.*text=\[\([^]]*\)\].*/\1/p')
   [ "$(printf '%s\n' "$button" | grep -c .)" -eq 1 ] || problems+=" $(printf '%s\n' "$button" | grep -c .) buttons;"
   [ "$btext" = 'Skål!' ] || problems+=" button text '$btext';"
-  [ "$bx,$by,$bw,$bh" = "$((ew / 2 - 40)),$((eh - 40)),75,22" ] ||
-    problems+=" button at $bx,$by size ${bw}x$bh, not $((ew / 2 - 40)),$((eh - 40)) 75x22;"
+  [ "$bx,$by,$bw,$bh" = "$((bw0 / 2 - 40)),$((bh0 - 40)),75,22" ] ||
+    problems+=" button at $bx,$by size ${bw}x$bh, not $((bw0 / 2 - 40)),$((bh0 - 40)) 75x22;"
 
   # The picture at client (7,7): the picture resource, pixel for pixel
   # (allowing for rounding of its colours).
@@ -397,9 +397,11 @@ check_configure() {
 
 test_configure() {
   local switch
-  for switch in /c /save; do
+  # An empty command line opens it as "/c" does.
+  for switch in /c /save ""; do
     local name="configure_${switch#/}_window"
-    e2e_start "$saver" "$switch"
+    [ -n "$switch" ] || name=configure_window_of_an_empty_command_line
+    e2e_start "$saver" ${switch:+"$switch"}
     local pid=$E2E_PID
     if check_configure "$name" "$pid" 0 0 "$screen_w" "$screen_h"; then
       e2e_expect_exit_0 "${name}_button_ends_it" "$pid"
@@ -411,7 +413,9 @@ test_configure() {
   local name=configure_over_host_window out="$E2E_WORK/host-configure.txt"
   e2e_host "$out" "$saver" 500 400 60 /c:
   local pid=$E2E_PID
-  if check_configure "$name" "$pid" 100 100 500 400; then
+  # Grown to the right to hold the settings (a client area 637 wide inside
+  # a frame of 3 on each side); the button stays where the host's size puts it.
+  if check_configure "$name" "$pid" 100 100 643 400 500 400; then
     if e2e_wait_exit "$pid" 60 && [ "$(e2e_host_value "$out" saver_exit)" = 0 ] &&
       grep -q '^saver_ended_before_destroy=1' "$out"; then
       e2e_ok "${name}_button_ends_it"
@@ -607,11 +611,125 @@ test_mode_fallback() {
   mode_fallback missing_mode_answered_yes Yes 'Window Creation Error.'
 }
 
+# --- the user's model (the registry's Model) ---------------------------------
+
+# users_model_frame NAME MODEL: head_probe.scr /s with the setting Model
+# naming the file MODEL (none when MODEL is empty), ended by a key; its 20th
+# frame is left in $shots/NAME.ppm. False with E2E_WHY when there is no
+# frame, a box shows or the run does not end with 0.
+users_model_frame() {
+  local name=$1 model=$2 probe="$E2E_WORK/$1-probe.txt"
+  wine reg delete 'HKCU\Software\Head' /f >/dev/null 2>&1
+  if [ -n "$model" ]; then
+    wine reg add 'HKCU\Software\Head' /v Model /t REG_SZ /d "$(winepath -w "$model" 2>/dev/null | tr -d '\r')" /f \
+      >/dev/null 2>&1 || { E2E_WHY="could not set Model"; return 1; }
+  fi
+  xdotool mousemove $((screen_w / 2)) $((screen_h / 2))
+  HEAD_PROBE_FILE="$probe" e2e_start "$probe_saver" /s
+  local pid=$E2E_PID end=$((SECONDS + 60))
+  e2e_wait_window '^Head$' "$pid" 30 || { e2e_stop "$pid"; return 1; }
+  until [ "$(identify -format '%wx%h' "$probe.ppm" 2>/dev/null)" = "${screen_w}x$screen_h" ] || [ "$SECONDS" -ge "$end" ]; do
+    [ -z "$(e2e_box_ids)" ] || break
+    sleep 0.1
+  done
+  E2E_WHY=$(e2e_box_report)
+  [ -s "$probe.ppm" ] || E2E_WHY+=" no frame saved;"
+  xdotool key --window "$E2E_XID" space >/dev/null 2>&1
+  if [ -z "$E2E_WHY" ] && e2e_wait_exit "$pid" 30 && [ "$E2E_STATUS" -ne 0 ]; then E2E_WHY="exit status $E2E_STATUS"; fi
+  e2e_stop "$pid"
+  wine reg delete 'HKCU\Software\Head' /f >/dev/null 2>&1
+  mv -f "$probe.ppm" "$shots/$name.ppm" 2>/dev/null
+  [ -z "$E2E_WHY" ]
+}
+
+# lit_share_ratio A B: the share of A's pixels brighter than 10 % over B's.
+lit_share_ratio() {
+  awk -v a="$(picture_share_above "$1" 0.1)" -v b="$(picture_share_above "$2" 0.1)" 'BEGIN { print (b > 0 ? a / b : 0) }'
+}
+
+# A model of the user's is shown in place of the medal (the medal lights
+# 40 to 55 % of the screen as it sways, the jeep fitted in the middle less
+# than a fifth of that, but not nothing); one that is missing or not 3DS
+# data gives the medal, lit about as much as the medal with no setting, and
+# no box.
+test_users_model() {
+  local corpus="$here/../../../shared/corpus/3ds" name ratio problems
+  if ! users_model_frame users_medal ""; then
+    e2e_not_ok users_model_reference_medal "$E2E_WHY"
+    return
+  fi
+  local medal="$shots/users_medal.ppm"
+  for name in missing_model_shows_the_medal not_3ds_model_shows_the_medal; do
+    local model="$E2E_WORK/no such model.3ds"
+    [ $name = missing_model_shows_the_medal ] || model="$resources/testbild.bmp"
+    if ! users_model_frame $name "$model"; then
+      e2e_not_ok $name "$E2E_WHY"
+      continue
+    fi
+    problems=$(e2e_medal_problems "$shots/$name.ppm")
+    ratio=$(lit_share_ratio "$shots/$name.ppm" "$medal")
+    picture_gt "$ratio" 0.6 || problems+=" lit $ratio times as much as the medal;"
+    if [ -z "$problems" ]; then e2e_ok $name; else e2e_not_ok $name "$problems"; fi
+  done
+  name=corpus_model_shows_unlike_the_medal
+  if ! [ -f "$corpus/jeep1.3ds" ]; then
+    e2e_ok "$name # skipped: no corpus at $corpus"
+    return
+  fi
+  if ! users_model_frame $name "$corpus/jeep1.3ds"; then
+    e2e_not_ok $name "$E2E_WHY"
+    return
+  fi
+  ratio=$(lit_share_ratio "$shots/$name.ppm" "$medal")
+  if picture_gt "$ratio" 0.02 && picture_gt 0.4 "$ratio"; then
+    e2e_ok $name
+  else
+    e2e_not_ok $name "lit $ratio times as much as the medal"
+  fi
+}
+
+# The configure window as the platform's "Configure" verb opens it (an
+# empty command line), used with the pointer and the keys: moves over it
+# leave it, Tab goes from the first control (Choose) past Medal to the
+# monitors' list, Down there chooses the next layout, which is saved at
+# once, and Escape closes it. X delivers input in order: the saved layout
+# proves the moves came first and the window took them.
+test_configure_keys() {
+  local name=configure_window_keys_and_mouse_moves
+  wine reg delete 'HKCU\Software\Head' /f >/dev/null 2>&1
+  e2e_start "$saver"
+  local pid=$E2E_PID
+  if ! e2e_wait_window '^Tral.*v .*r en livsstil\.\.\.$' "$pid" 30; then
+    e2e_not_ok $name "$E2E_WHY"
+    e2e_stop "$pid"
+    return
+  fi
+  local xid=$E2E_XID step saved="" end=$((SECONDS + 60))
+  for step in 1 2 3 4 5 6; do
+    xdotool mousemove --sync $((100 + 30 * step)) $((100 + 20 * step)) >/dev/null 2>&1
+  done
+  xdotool key --window "$xid" Tab Tab Down >/dev/null 2>&1
+  until [ -n "$saved" ] || [ "$SECONDS" -ge "$end" ] || ! e2e_running "$pid"; do
+    saved=$(wine reg query 'HKCU\Software\Head' /v Monitors 2>/dev/null | tr -d '\r' | grep -o 'REG_DWORD *0x1$')
+    [ -n "$saved" ] || sleep 0.2
+  done
+  if [ -z "$saved" ]; then
+    e2e_not_ok $name "Monitors not saved as 1 after the moves, Tab Tab Down (running: $(e2e_running "$pid" && echo yes || echo no))"
+    e2e_stop "$pid"
+    return
+  fi
+  xdotool key --window "$xid" Escape >/dev/null 2>&1
+  e2e_expect_exit_0 $name "$pid"
+  e2e_stop "$pid"
+  wine reg delete 'HKCU\Software\Head' /f >/dev/null 2>&1
+}
+
 # ---------------------------------------------------------------------------
 
 # E2E_ONLY="test_preview test_mode_fallback" runs only those groups.
 for group in ${E2E_ONLY:-test_quick_exits test_missing_model_full_screen test_unreadable_model test_full_screen_window test_folder_with_a_swedish_name test_switches test_mouse_buttons test_mouse_moves \
-  test_configure test_preview test_preview_without_host test_preview_picture test_mode_fallback test_gl_failure_is_reported}; do
+  test_configure test_preview test_preview_without_host test_preview_picture test_mode_fallback test_gl_failure_is_reported \
+  test_users_model test_configure_keys}; do
   "$group"
 done
 
