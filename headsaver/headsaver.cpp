@@ -44,10 +44,9 @@
 #include <link.h>
 #endif
 
-#include "fit_scene.h"
 #include "frame_clock.h"
 #include "frame_step.h"
-#include "load_3ds.h"
+#include "model_choice.h"
 #include "model_files.h"
 #include "options.h"
 #include "probe.h"
@@ -400,41 +399,17 @@ bool open_gl_window(GlWindow* gl, const Options* options)
 
 // Loads the model: the medal, drawn plain; or the user's file, whole and
 // fitted to the view, drawn as the file says (plain with --plain), its
-// textures looked for in its folder. A file that cannot be shown is
-// reported and the medal shown instead.
+// textures looked for in its folder ignoring case. A file that cannot be
+// shown is reported and the medal shown instead.
 void load_model(const char* model_path, bool plain)
 {
-    char error_text[LOAD_3DS_ERROR_TEXT_SIZE] = "";
-    g_look = LOOK_PLAIN;
-    g_texture_folder[0] = '\0';
-    if (model_path != nullptr) {
-        char why[128] = "";
-        FILE* file = open_regular_file(model_path, why, sizeof why);
-        if (file == nullptr) {
-            fprintf(stderr, "%s: %s: %s\n", PROGRAM_NAME, model_path, why);
-        } else {
-            Scene* scene = load_3ds(error_text, file, LOAD_3DS_FILE, 0);
-            fclose(file);
-            if (scene == nullptr) {
-                fprintf(stderr, "%s: %s: %s\n", PROGRAM_NAME, model_path,
-                        error_text[0] != '\0' ? error_text : "the model could not be loaded");
-            } else {
-                convert_scene_axes(scene);
-                if (fit_scene(scene, FIT_SPHERE_RADIUS)) {
-                    g_scene = scene;
-                    g_drawn_mesh_count = INT32_MAX;
-                    g_look = plain ? LOOK_PLAIN : LOOK_AS_FILE;
-                    model_folder(model_path, g_texture_folder, sizeof g_texture_folder);
-                    g_open_texture_file = open_ignoring_case;
-                    return;
-                }
-                fprintf(stderr, "%s: %s: the model has no vertices to show\n", PROGRAM_NAME, model_path);
-                free_scene(scene);
-            }
-        }
+    char why[128] = "";
+    if (!choose_scene(model_path, plain ? LOOK_PLAIN : LOOK_AS_FILE, open_regular_file, EMBEDDED_MODEL,
+                      EMBEDDED_MODEL_SIZE, why, sizeof why)) {
+        if (why[0] != '\0') fprintf(stderr, "%s: %s: %s\n", PROGRAM_NAME, model_path, why);
+        return;
     }
-    g_scene = load_3ds(error_text, EMBEDDED_MODEL, LOAD_3DS_MEMORY, EMBEDDED_MODEL_SIZE);
-    convert_scene_axes(g_scene);
+    g_open_texture_file = open_ignoring_case;
 }
 
 // Handles the X events that have come: size changes, the end of the

@@ -66,14 +66,6 @@ FILE* open_regular_file(const char* path, char* why, size_t why_size)
     return file;
 }
 
-void model_folder(const char* model_path, char* folder, size_t folder_size)
-{
-    const char* slash = strrchr(model_path, '/');
-    std::string text = slash == nullptr ? std::string("./") : std::string(model_path, (size_t)(slash - model_path + 1));
-    if (text.size() >= folder_size) text.clear();
-    memcpy(folder, text.c_str(), text.size() + 1);
-}
-
 FILE* open_ignoring_case(const char* folder, const char* name)
 {
     char why[128];

@@ -1,6 +1,6 @@
 // model_files.h - headsaver's files: the model named by --model, opened
-// only when it is a regular file, and its texture images, found in the
-// model's folder without regard to the case of their names (3DS files name
+// only when it is a regular file (the opener choose_scene is given), and
+// its texture images, found in the model's folder without regard to the case of their names (3DS files name
 // them as on Windows, where case does not count). POSIX.
 #ifndef HEADSAVER_MODEL_FILES_H
 #define HEADSAVER_MODEL_FILES_H
@@ -14,10 +14,6 @@
 // system's text, or "not a regular file: a FIFO" (a directory, a device, a
 // socket).
 FILE* open_regular_file(const char* path, char* why, size_t why_size);
-
-// The folder of model_path with its trailing '/' ("./" for a bare file
-// name), into folder (folder_size bytes); "" when it does not fit.
-void model_folder(const char* model_path, char* folder, size_t folder_size);
 
 // Opens the regular file folder + name; when there is none, the first
 // regular file in folder whose name equals name ignoring ASCII case. Null

@@ -10,6 +10,7 @@ packages=(
   libbenchmark-dev                     # benchmarks
   clang libclang-rt-14-dev             # fuzzer (libFuzzer, sanitizers)
   g++-mingw-w64-i686                   # the Windows build
+  g++-mingw-w64-x86-64                 # the same sources 64-bit, tested where 32-bit programs cannot run
   wine wine32:i386                     # runs the Windows build's tests
   wine64                               # the installer's test in a 64-bit prefix
   nsis zip unzip                       # the release: installer, zip

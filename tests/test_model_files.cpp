@@ -1,6 +1,6 @@
 // headsaver's files: the model opened only when it is a regular file (a
-// FIFO is refused without blocking), texture images found ignoring the
-// case of their names, and the model's folder.
+// FIFO is refused without blocking), and texture images found ignoring the
+// case of their names.
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -59,19 +59,6 @@ TEST(ModelFiles, RegularFilesOnlyAndNamesIgnoringCase)
     for (const char* name : {"Wood.JPG", "pipe.jpg"}) unlink((folder + name).c_str());
     rmdir((folder + "Maps.jpg").c_str());
     rmdir(dir_template);
-}
-
-TEST(ModelFiles, TheModelsFolderEndsWithItsSlash)
-{
-    const char* cases[][2] = {{"m.3ds", "./"}, {"/m.3ds", "/"}, {"a/b/m.3ds", "a/b/"}, {"/x y/M.3DS", "/x y/"}};
-    for (const auto& c : cases) {
-        char folder[16] = "?";
-        model_folder(c[0], folder, sizeof folder);
-        EXPECT_STREQ(folder, c[1]) << c[0];
-    }
-    char small[4] = "?";
-    model_folder("abcd/m.3ds", small, sizeof small);
-    EXPECT_STREQ(small, "");
 }
 
 }  // namespace

@@ -36,7 +36,8 @@ bool choose_scene(const char* path, Look look, OpenModelFile open_file, const vo
 // The folder of path with its trailing separator ("./" for a bare name on
 // POSIX, "" on Windows, where a bare name is found in the current folder),
 // into folder (folder_size bytes); "" when it does not fit. separators
-// holds the bytes that end a folder: "/" on POSIX, "\\/:" on Windows.
+// holds the bytes that end a folder: "/" on POSIX, "\\/:" on Windows (a
+// backslash among them means Windows' rule for a bare name).
 void model_folder(const char* path, const char* separators, char* folder, size_t folder_size);
 
 #endif

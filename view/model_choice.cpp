@@ -1,0 +1,90 @@
+// model_choice.cpp - what the saver shows: the user's model or the medal;
+// see model_choice.h.
+#include "model_choice.h"
+
+#include <string.h>
+
+#include "fit_scene.h"
+#include "load_3ds.h"
+
+namespace {
+
+// The bytes that end a folder in a path on the platform built for.
+#if defined(_WIN32)
+const char PATH_SEPARATORS[] = "\\/:";
+#else
+const char PATH_SEPARATORS[] = "/";
+#endif
+
+void copy_text(char* to, size_t to_size, const char* text)
+{
+    if (to_size > 0) snprintf(to, to_size, "%s", text);
+}
+
+}  // namespace
+
+Scene* load_users_model(const char* path, OpenModelFile open_file, char* why, size_t why_size)
+{
+    FILE* file = open_file(path, why, why_size);
+    if (file == nullptr) return nullptr;
+    char error_text[LOAD_3DS_ERROR_TEXT_SIZE] = "";
+    Scene* scene = load_3ds(error_text, file, LOAD_3DS_FILE, 0);
+    fclose(file);
+    if (scene == nullptr) {
+        copy_text(why, why_size, error_text[0] != '\0' ? error_text : "the model could not be loaded");
+        return nullptr;
+    }
+    convert_scene_axes(scene);
+    if (!fit_scene(scene, FIT_SPHERE_RADIUS)) {
+        free_scene(scene);
+        copy_text(why, why_size, "the model has no vertices to show");
+        return nullptr;
+    }
+    return scene;
+}
+
+bool choose_scene(const char* path, Look look, OpenModelFile open_file, const void* medal, uint32_t medal_size,
+                  char* why, size_t why_size)
+{
+    copy_text(why, why_size, "");
+    if (path != nullptr && path[0] != '\0') {
+        Scene* scene = load_users_model(path, open_file, why, why_size);
+        if (scene != nullptr) {
+            g_scene = scene;
+            g_drawn_mesh_count = INT32_MAX;
+            g_look = look;
+            model_folder(path, PATH_SEPARATORS, g_texture_folder, sizeof g_texture_folder);
+            return true;
+        }
+    }
+    // The medal: its star and rim, plain, no images. A medal the reader
+    // rejects (or none) leaves g_scene null: the saver shows empty frames.
+    char error_text[LOAD_3DS_ERROR_TEXT_SIZE] = "";
+    g_scene = load_3ds(error_text, medal, LOAD_3DS_MEMORY, medal_size);
+    convert_scene_axes(g_scene);
+    g_drawn_mesh_count = 2;
+    g_look = LOOK_PLAIN;
+    g_texture_folder[0] = '\0';
+    return false;
+}
+
+void model_folder(const char* path, const char* separators, char* folder, size_t folder_size)
+{
+    // The last byte of path that ends a folder; the folder runs up to it.
+    size_t length = 0;
+    for (size_t i = 0; path[i] != '\0'; i++) {
+        if (strchr(separators, path[i]) != nullptr) length = i + 1;
+    }
+    // A bare name: POSIX names its folder "./"; Windows (whose separators
+    // include the backslash) looks in the current folder given "".
+    const bool windows = strchr(separators, '\\') != nullptr;
+    const char* start = path;
+    if (length == 0 && !windows) {
+        start = "./";
+        length = 2;
+    }
+    if (folder_size == 0) return;
+    if (length >= folder_size) length = 0;
+    memcpy(folder, start, length);
+    folder[length] = '\0';
+}
