@@ -18,6 +18,12 @@
 !endif
 
 Unicode true
+; For tests only: -DTEST_TARGET=amd64-unicode makes a 64-bit installer (of
+; the 64-bit build of head.scr) that runs where 32-bit programs cannot start.
+; It puts the saver in the 64-bit System32. Releases are built without it.
+!ifdef TEST_TARGET
+  Target ${TEST_TARGET}
+!endif
 SetCompressor /SOLID lzma
 ManifestDPIAware true
 RequestExecutionLevel admin
@@ -99,11 +105,16 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (c) 2026 ${PUB
 !macroend
 
 !macro find_saver_path
-  ${If} ${RunningX64}
-    StrCpy $saver_path "$WINDIR\SysWOW64\head.scr"
-  ${Else}
+  !ifdef NSIS_AMD64
+    ; The 64-bit test installer's $SYSDIR is the platform's own System32.
     StrCpy $saver_path "$SYSDIR\head.scr"
-  ${EndIf}
+  !else
+    ${If} ${RunningX64}
+      StrCpy $saver_path "$WINDIR\SysWOW64\head.scr"
+    ${Else}
+      StrCpy $saver_path "$SYSDIR\head.scr"
+    ${EndIf}
+  !endif
 !macroend
 
 Section "$(files_section)" section_files
