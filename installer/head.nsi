@@ -137,11 +137,19 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (c) 2026 ${PUB
   ${EndIf}
 !macroend
 
-; A file in $0 could not be written: takes back what this install wrote
-; where no earlier install's entry names it, says so and aborts (status 2).
-; The uninstall entry and the screen saver setting are written only after
-; every file is in place, so they stay as they were.
+; A file in $0 could not be written: says so and aborts (status 2). The
+; uninstall entry and the screen saver setting are written only after every
+; file is in place, so they stay as they were.
 Function install_failed
+  DetailPrint "$(write_failed)"
+  MessageBox MB_OK|MB_ICONSTOP "$(write_failed)" /SD IDOK
+  Abort
+FunctionEnd
+
+; After an install that failed (here, or when the user chose Abort in the
+; box NSIS shows for a file it cannot write): takes back what it wrote where
+; no earlier install's entry names it.
+Function .onInstFailed
   Delete "$SYSDIR\head.scr.new"
   ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
   ${If} $1 != $INSTDIR
@@ -150,9 +158,6 @@ Function install_failed
     Delete "$INSTDIR\uninstall.exe"
     RMDir "$INSTDIR"
   ${EndIf}
-  DetailPrint "$(write_failed)"
-  MessageBox MB_OK|MB_ICONSTOP "$(write_failed)" /SD IDOK
-  Abort
 FunctionEnd
 
 Section "$(files_section)" section_files
