@@ -97,8 +97,8 @@ void draw_scene();
 
 // Draws one frame into the views of a window that spans several monitors
 // (monitor_views.h), each with the same camera: its own viewport, its own
-// aspect in the projection, and a clear of its own area only (scissor).
-// Areas in no view are cleared black first. No views, or one covering the
+// width-to-height ratio in the projection, and a clear of its own area only
+// (scissor). Areas in no view are cleared black first. No views, or one covering the
 // whole window, is exactly draw_scene: the projection resize_gl_view set
 // for the window stays. After several views the last view's viewport and
 // projection stay set, and the scissor test is off.

@@ -1,7 +1,7 @@
 // A frame in a window that spans two monitors (a desk of 80x60 and 64x48 to
 // its right, the saver's two-monitor test desk scaled down), drawn through a
 // real GL (OSMesa): each monitor shows the model in its own middle at its
-// own aspect, what lies on no monitor is black, the primary-only layout
+// own proportions, what lies on no monitor is black, the primary-only layout
 // leaves the other monitor black; one view covering the window is exactly
 // draw_scene, the window's projection untouched.
 #include <stdlib.h>
@@ -66,7 +66,7 @@ protected:
         EXPECT_LE(abs((box.left + box.right + 1) - (2 * x + width)), 2) << "off centre across, view at " << x;
         EXPECT_LE(abs((box.bottom + box.top + 1) - (2 * y + height)), 2) << "off centre upwards, view at " << x;
         EXPECT_LE(abs((box.right - box.left) - (box.top - box.bottom)), 2)
-            << "not the view's own aspect: " << box.right - box.left + 1 << " x " << box.top - box.bottom + 1;
+            << "not the view's own proportions: " << box.right - box.left + 1 << " x " << box.top - box.bottom + 1;
     }
 
     TestScene scene;
