@@ -184,7 +184,8 @@ EOF
   for f in "$unix_location"/* "$WINEPREFIX/drive_c/windows/$sysdir/head.scr"; do
     [ -f "$f" ] && bytes=$((bytes + $(stat -c %s "$f")))
   done
-  [ "$size" -ge $((bytes / 1024)) ] && [ "$size" -le $((bytes / 1024 + 8)) ] || fail "EstimatedSize $size KB for $bytes bytes"
+  # The installer adds the files' sizes in whole KB, each rounded down.
+  [ "$size" -ge $((bytes / 1024 - 4)) ] && [ "$size" -le $((bytes / 1024 + 8)) ] || fail "EstimatedSize $size KB for $bytes bytes"
   for f in README.txt LICENSE.txt uninstall.exe; do
     [ -f "$unix_location/$f" ] || fail "no $location\\$f"
   done
