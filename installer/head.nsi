@@ -11,13 +11,24 @@
 ;
 ; Command line: /S installs or uninstalls silently with the defaults (or the
 ; choice of the installed copy); /NOSAVER leaves the current screen saver as
-; it is.
+; it is; /D=folder (last, unquoted) puts the guide, the license and the
+; uninstaller there. Without /D= an upgrade goes into the earlier install's
+; folder. A file that cannot be written ends the install with status 2 and
+; a message (none with /S), with no uninstall entry written and the screen
+; saver setting unchanged. The uninstaller also removes the settings of the
+; user who runs it (HKCU\Software\Head).
 
 !ifndef VERSION | STAGE | OUTFILE
   !error "usage: makensis -DVERSION=x.y.z -DSTAGE=folder -DOUTFILE=file head.nsi"
 !endif
 
 Unicode true
+; For tests only: -DTEST_TARGET=amd64-unicode makes a 64-bit installer (of
+; the 64-bit build of head.scr) that runs where 32-bit programs cannot start.
+; It puts the saver in the 64-bit System32. Releases are built without it.
+!ifdef TEST_TARGET
+  Target ${TEST_TARGET}
+!endif
 SetCompressor /SOLID lzma
 ManifestDPIAware true
 RequestExecutionLevel admin
@@ -26,10 +37,13 @@ RequestExecutionLevel admin
 !define PUBLISHER "The Head developers"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Head"
 !define DESKTOP_KEY "Control Panel\Desktop"
+!define SETTINGS_KEY "Software\Head"
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES\Head"
+; An upgrade goes where the earlier install is; /D= still wins.
+InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 BrandingText "${PRODUCT} ${VERSION}"
 ShowInstDetails show
 ShowUninstDetails show
@@ -77,6 +91,8 @@ LangString need_admin ${LANG_ENGLISH} "Head is installed into the Windows system
 LangString need_admin ${LANG_SWEDISH} "Head installeras i Windows systemmapp, vilket kräver administratörsbehörighet.$\r$\n$\r$\nKör programmet som administratör (högerklicka på det och välj $\"Kör som administratör$\")."
 LangString reboot_note ${LANG_ENGLISH} "head.scr is in use; the new copy takes its place when Windows next starts."
 LangString reboot_note ${LANG_SWEDISH} "head.scr används; den nya kopian ersätter den när Windows startas nästa gång."
+LangString write_failed ${LANG_ENGLISH} "Head was not installed: $0 could not be written.$\r$\n$\r$\nCheck that the folder exists and can be written to, then run the installer again."
+LangString write_failed ${LANG_SWEDISH} "Head installerades inte: $0 kunde inte skrivas.$\r$\n$\r$\nKontrollera att mappen finns och går att skriva till, och kör sedan installationsprogrammet igen."
 
 ; The installer's own version information.
 VIProductVersion "${VERSION}.0"
@@ -99,15 +115,63 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (c) 2026 ${PUB
 !macroend
 
 !macro find_saver_path
-  ${If} ${RunningX64}
-    StrCpy $saver_path "$WINDIR\SysWOW64\head.scr"
-  ${Else}
+  !ifdef NSIS_AMD64
+    ; The 64-bit test installer's $SYSDIR is the platform's own System32.
     StrCpy $saver_path "$SYSDIR\head.scr"
+  !else
+    ${If} ${RunningX64}
+      StrCpy $saver_path "$WINDIR\SysWOW64\head.scr"
+    ${Else}
+      StrCpy $saver_path "$SYSDIR\head.scr"
+    ${EndIf}
+  !endif
+!macroend
+
+; Ends the install unless the file PATH was just written (see
+; install_failed). Follows each File and WriteUninstaller.
+!macro check_written path
+  ${If} ${Errors}
+  ${OrIfNot} ${FileExists} "${path}"
+    StrCpy $0 "${path}"
+    Call install_failed
   ${EndIf}
 !macroend
 
+; A file in $0 could not be written: says so and aborts (status 2). The
+; uninstall entry and the screen saver setting are written only after every
+; file is in place, so they stay as they were.
+Function install_failed
+  DetailPrint "$(write_failed)"
+  MessageBox MB_OK|MB_ICONSTOP "$(write_failed)" /SD IDOK
+  Abort
+FunctionEnd
+
+; After an install that failed (here, or when the user chose Abort in the
+; box NSIS shows for a file it cannot write): takes back what it wrote where
+; no earlier install's entry names it.
+Function .onInstFailed
+  Delete "$SYSDIR\head.scr.new"
+  ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $1 != $INSTDIR
+    Delete "$INSTDIR\README.txt"
+    Delete "$INSTDIR\LICENSE.txt"
+    Delete "$INSTDIR\uninstall.exe"
+    RMDir "$INSTDIR"
+  ${EndIf}
+FunctionEnd
+
 Section "$(files_section)" section_files
   SectionIn RO
+  SetOverwrite on
+  ClearErrors
+
+  SetOutPath "$INSTDIR"
+  File "${STAGE}\README.txt"
+  !insertmacro check_written "$INSTDIR\README.txt"
+  File "${STAGE}\LICENSE.txt"
+  !insertmacro check_written "$INSTDIR\LICENSE.txt"
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+  !insertmacro check_written "$INSTDIR\uninstall.exe"
 
   ; The new copy goes in beside the old one and then takes its name, so the
   ; folder never holds half a file. A running saver's file cannot be
@@ -115,8 +179,8 @@ Section "$(files_section)" section_files
   ; start. Should even that fail, the new copy replaces it at the next start
   ; and the old one keeps working until then.
   SetOutPath "$SYSDIR"
-  SetOverwrite on
   File "/oname=head.scr.new" "${STAGE}\head.scr"
+  !insertmacro check_written "$SYSDIR\head.scr.new"
   ${If} ${FileExists} "$SYSDIR\head.scr"
     ClearErrors
     Delete "$SYSDIR\head.scr"
@@ -135,11 +199,9 @@ Section "$(files_section)" section_files
   ${If} ${FileExists} "$SYSDIR\head.scr.new"
     Rename "$SYSDIR\head.scr.new" "$SYSDIR\head.scr"
   ${EndIf}
-
+  ClearErrors
+  !insertmacro check_written "$SYSDIR\head.scr"
   SetOutPath "$INSTDIR"
-  File "${STAGE}\README.txt"
-  File "${STAGE}\LICENSE.txt"
-  WriteUninstaller "$INSTDIR\uninstall.exe"
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -232,5 +294,7 @@ Section "Uninstall"
   Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
+  ; The saver's settings (model, monitors, look) of the user who uninstalls.
+  DeleteRegKey HKCU "${SETTINGS_KEY}"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd

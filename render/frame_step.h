@@ -31,8 +31,9 @@ struct FramePlatform {
 // see when the flush comes.
 extern void(APIENTRY* g_frame_flush)(void);
 
-// Runs one frame: clock, draw_scene, flush, frame_drawn, pause, swap, in
-// that order. Needs the GL state of init_gl_state and a current context.
+// Runs one frame: clock, the scene drawn in every view of g_monitor_views
+// (draw_views; draw_scene once when there is one), flush, frame_drawn,
+// pause, swap, in that order. Needs the GL state of init_gl_state and a current context.
 void run_frame(const FramePlatform* platform);
 
 #endif

@@ -41,12 +41,14 @@ const GLfloat BACK_SHININESS[1] = {30.0f};
 
 }  // namespace
 
-void resize_gl_view(int width, int height)
+void resize_gl_view(int width, int height) { set_gl_view(0, 0, width, height); }
+
+void set_gl_view(int x, int y, int width, int height)
 {
     if (height == 0) {
         height = 1;  // no division by zero in the aspect
     }
-    glViewport(0, 0, width, height);
+    glViewport(x, y, width, height);
 
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();

@@ -1,7 +1,8 @@
 // gl_window.cpp - opening and closing the GL window: the "OpenGL" class, the
 // full-screen display mode (with the windowed fallback question), the window,
 // its pixel format and rendering context. Win32, GDI and WGL; the drawing
-// itself is portable (render.h).
+// itself is portable (render.h). The full-screen window spans the virtual
+// screen and draws one view per monitor (monitor_views.h).
 //
 // Every failure of the window framework is told to the user in a message box
 // without an owner window, with a fixed English text.
@@ -34,6 +35,13 @@ PIXELFORMATDESCRIPTOR g_pixel_format_desc = {
 // clang-format on
 
 namespace {
+
+// What the full-screen window's views are computed from.
+struct MonitorViewsInput {
+    ScreenRect virtual_screen;
+    int32_t count;
+    Monitor monitors[MAX_MONITOR_VIEWS];
+};
 
 const char GL_CLASS_NAME[] = "OpenGL";
 // The display-settings record size the saver hands the platform: the layout
@@ -95,6 +103,28 @@ LONG change_display_mode(int width, int height, int bits)
     return ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN);
 }
 
+// Adds one monitor's rectangle to the list gather_monitors fills.
+BOOL CALLBACK add_monitor(HMONITOR handle, HDC, LPRECT, LPARAM list)
+{
+    MonitorViewsInput* input = (MonitorViewsInput*)list;
+    MONITORINFO info;
+    info.cbSize = sizeof info;
+    if (input->count >= MAX_MONITOR_VIEWS || !GetMonitorInfoA(handle, &info)) return TRUE;
+    const RECT* r = &info.rcMonitor;
+    input->monitors[input->count++] = {{r->left, r->top, r->right - r->left, r->bottom - r->top},
+                                       (info.dwFlags & MONITORINFOF_PRIMARY) != 0};
+    return TRUE;
+}
+
+// The virtual screen and its monitors as the platform reports them now.
+void gather_monitors(MonitorViewsInput* input)
+{
+    input->count = 0;
+    input->virtual_screen = {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                             GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    EnumDisplayMonitors(nullptr, nullptr, add_monitor, (LPARAM)input);
+}
+
 void fill_pixel_format(int bits)
 {
     if (g_pixel_format_filled) return;
@@ -153,10 +183,21 @@ bool open_gl_window(const char* title, int width, int height, int bits, bool ful
         }
     }
 
+    // The full-screen window spans every monitor; its views are worked out
+    // from them. With one monitor that is the screen at (0, 0), as asked.
+    MonitorViewsInput monitors;
+    if (g_fullscreen) {
+        gather_monitors(&monitors);
+        const ScreenRect* v = &monitors.virtual_screen;
+        rect = {v->x, v->y, v->x + v->width, v->y + v->height};
+        compute_monitor_views(monitors.monitors, monitors.count, *v, g_monitor_layout, &g_monitor_views);
+        width = v->width;
+        height = v->height;
+    }
     AdjustWindowRectEx(&rect, base_style, FALSE, GL_WINDOW_EX_STYLE);
-    g_hwnd =
-        CreateWindowExA(GL_WINDOW_EX_STYLE, GL_CLASS_NAME, title, base_style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
-                        rect.right - rect.left, rect.bottom - rect.top, parent, nullptr, g_hinstance, nullptr);
+    g_hwnd = CreateWindowExA(GL_WINDOW_EX_STYLE, GL_CLASS_NAME, title, base_style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                             rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, parent, nullptr,
+                             g_hinstance, nullptr);
     if (!g_hwnd) return fail_open("Window Creation Error.", parent);
 
     fill_pixel_format(bits);
@@ -177,6 +218,18 @@ bool open_gl_window(const char* title, int width, int height, int bits, bool ful
     resize_gl_view(width, height);
     if (!init_gl_state()) return fail_open("Initialization Failed.", parent);
     return true;
+}
+
+void fit_gl_window_to_monitors()
+{
+    if (!g_fullscreen || !g_hwnd || !g_hrc) return;
+    MonitorViewsInput monitors;
+    gather_monitors(&monitors);
+    const ScreenRect* v = &monitors.virtual_screen;
+    compute_monitor_views(monitors.monitors, monitors.count, *v, g_monitor_layout, &g_monitor_views);
+    SetWindowPos(g_hwnd, nullptr, v->x, v->y, v->width, v->height, SWP_NOZORDER | SWP_NOACTIVATE);
+    // One view is drawn with the window's own projection.
+    resize_gl_view(v->width, v->height);
 }
 
 void close_gl_window()

@@ -19,12 +19,19 @@ extern PIXELFORMATDESCRIPTOR g_pixel_format_desc;
 
 // Registers the "OpenGL" class, switches the display to width x height at
 // bits per pixel when fullscreen is set (asking whether to go on windowed
-// when that mode does not exist), creates the window at (0, 0) with a client
-// area of width x height, sets up its pixel format and rendering context and
+// when that mode does not exist), creates the window (full screen: over the
+// whole virtual screen, every monitor, with one view per monitor as
+// g_monitor_layout says; else at (0, 0) with a client area of width x
+// height), sets up its pixel format and rendering context and
 // the fixed GL state. False, after a message box, when any of it fails;
 // when the parent (the preview's host) is no longer a window by then, false
 // without a box.
 bool open_gl_window(const char* title, int width, int height, int bits, bool fullscreen, HWND parent);
+
+// The full-screen run: after the platform's monitors changed, moves the
+// window over the whole virtual screen again and recomputes its views
+// (g_monitor_views) for g_monitor_layout. Does nothing for any other window.
+void fit_gl_window_to_monitors();
 
 // Undoes open_gl_window in reverse order: display mode, rendering context
 // (with the scene's display list, released while it is still current),

@@ -19,6 +19,7 @@
 #include <GL/gl.h>
 
 #include "scene.h"
+#include "monitor_views.h"
 #include "view.h"
 
 // --- Vec3 functions (caller-owned records, no result) ---
@@ -44,6 +45,10 @@ extern int32_t g_fog_mode_index;
 // an 80-degree perspective projection from 0.1 to 100 model units; leaves
 // GL_MODELVIEW current, holding the identity.
 void resize_gl_view(int width, int height);
+
+// The same for a view of width x height pixels whose bottom-left corner is
+// at (x, y) in the window: one monitor's part of a window that spans several.
+void set_gl_view(int x, int y, int width, int height);
 
 // Sets the state every frame relies on: black clear colour, depth test,
 // linear black fog from 0.5 to 15, one white light at (5, 5, 5) in eye
@@ -89,5 +94,14 @@ void release_scene_list();
 // empty frame. Neither flushes nor swaps. Needs the state of init_gl_state
 // and GL_MODELVIEW as the current matrix mode.
 void draw_scene();
+
+// Draws one frame into the views of a window that spans several monitors
+// (monitor_views.h), each with the same camera: its own viewport, its own
+// width-to-height ratio in the projection, and a clear of its own area only
+// (scissor). Areas in no view are cleared black first. No views, or one covering the
+// whole window, is exactly draw_scene: the projection resize_gl_view set
+// for the window stays. After several views the last view's viewport and
+// projection stay set, and the scissor test is off.
+void draw_views(const MonitorViews* views);
 
 #endif

@@ -16,6 +16,9 @@ packages=(
   nsis zip unzip                       # the release: installer, zip
   libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386  # OpenGL for 32-bit programs under Wine
   xvfb xauth xdotool x11-utils         # virtual display and input for the saver's runs
+  xserver-xephyr                       # a desk of two monitors (a nested X server with two Xinerama heads)
+  libxinerama1:i386 libxrandr2:i386    # ... which Wine's 32-bit side sees only through these
+  libxinerama1 libxrandr2              # ... and its 64-bit side (the windows64 build) through these
   imagemagick                          # screenshots and the animated GIF
   libosmesa6-dev libglu1-mesa-dev      # renderer tests: off-screen GL and GLU
   libstb-dev                           # stb_image: texture images, compiled into both builds

@@ -15,14 +15,24 @@
 #       headsaver natively (headsaver_probe, optimised); SIGTERM ends it.
 #   scripts/measure_saver.sh --both [SECONDS]
 #       head.scr under Wine and headsaver, side by side in one run.
-# ROUNDS (default 1) repeats the whole set, interleaved.
+#   scripts/measure_saver.sh --two-monitors [SECONDS [PROGRAM.scr...]]
+#       head.scr full screen as the first form, on a desk of two monitors
+#       (800x600 and 640x480, display_start_two_monitors): one view each.
+# ROUNDS (default 1) repeats the whole set, interleaved. PRESET=windows64
+# measures the 64-bit build of the same sources in a 64-bit prefix, through
+# Wine's 64-bit loader (for machines that start no 32-bit programs).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 which=windows
+desk=one
 case "${1:-}" in
   --linux) which=linux; shift ;;
   --both) which=both; shift ;;
+  --two-monitors) desk=two; shift ;;
 esac
+preset=${PRESET:-windows}
+winearch=win32
+[ "$preset" = windows64 ] && winearch=win64
 seconds="${1:-10}"
 shift || true
 programs=("$@")
@@ -30,9 +40,9 @@ programs=("$@")
 "$root/scripts/install-deps.sh"
 cd "$root"
 if [ "$which" != linux ] && [ ${#programs[@]} -eq 0 ]; then
-  cmake --preset windows >/dev/null
-  cmake --build --preset windows -j"$(nproc)" --target head_probe >/dev/null
-  programs=("$root/build/windows/head_probe.scr")
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j"$(nproc)" --target head_probe >/dev/null
+  programs=("$root/build/$preset/head_probe.scr")
 fi
 if [ "$which" = linux ]; then programs=(); fi
 if [ "$which" != windows ]; then
@@ -50,12 +60,18 @@ cleanup() {
 trap cleanup EXIT
 
 source "$root/scripts/lib/display.sh"
-display_start
+if [ "$desk" = two ]; then display_start_two_monitors; else display_start; fi
 
 if [ "$which" != linux ]; then
-  export WINEPREFIX="$work/prefix" WINEARCH=win32 WINEDEBUG=-all
+  if [ "$winearch" = win64 ]; then
+    source "$root/scripts/lib/wine64_only.sh"
+    wine64_only_path "$work/wine64"
+  fi
+  export WINEPREFIX="$work/prefix" WINEARCH=$winearch WINEDEBUG=-all
   wineboot -i >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  # Wine sees the desk's two heads through Xinerama only.
+  [ "$desk" = one ] || wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /t REG_SZ /d N /f >/dev/null 2>&1
   wineserver -w
 fi
 

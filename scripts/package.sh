@@ -99,9 +99,19 @@ build_windows() {
 package_windows() {
   local stage="$work/win32" name="head-$version-win32"
   mkdir -p "$stage"
+  # A 64-bit head.scr (the windows64 build, whose PE machine is 0x8664) is
+  # packaged for tests only, with a 64-bit installer that runs where 32-bit
+  # programs cannot start. Releases are 32-bit.
+  local strip=i686-w64-mingw32-strip nsis_defines=()
+  if [ "$(od -An -tu2 -j $(($(od -An -tu4 -j 60 -N 4 "$windows_scr") + 4)) -N 2 "$windows_scr" | tr -d ' ')" = 34404 ]; then
+    strip=x86_64-w64-mingw32-strip
+    nsis_defines=(-DTEST_TARGET=amd64-unicode)
+    echo "a 64-bit head.scr: a test package, not a release" >&2
+  fi
+  command -v "$strip" >/dev/null || { echo "missing tool: $strip (run scripts/install-deps.sh)" >&2; return 1; }
   # strip writes the current time into the PE header unless told a time;
   # 0 is what the linker leaves there.
-  SOURCE_DATE_EPOCH=0 i686-w64-mingw32-strip -o "$stage/head.scr" "$windows_scr"
+  SOURCE_DATE_EPOCH=0 "$strip" -o "$stage/head.scr" "$windows_scr"
   to_crlf installer/README.txt "$stage/README.txt"
   to_crlf LICENSE "$stage/LICENSE.txt"
   (cd "$stage" && sha256sum head.scr README.txt LICENSE.txt >SHA256SUMS)
@@ -113,7 +123,7 @@ package_windows() {
 
   local setup="head-$version-setup.exe"
   rm -f "$out/$setup"
-  makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DOUTFILE="$out/$setup" "$root/installer/head.nsi" >"$work/makensis.log" ||
+  makensis -V2 "${nsis_defines[@]}" -DVERSION="$version" -DSTAGE="$stage" -DOUTFILE="$out/$setup" "$root/installer/head.nsi" >"$work/makensis.log" ||
     { cat "$work/makensis.log" >&2; return 1; }
   release_files+=("$name.zip" "$setup")
 }

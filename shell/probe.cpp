@@ -5,7 +5,10 @@
 //     HEAD_PROBE_FILE with ".ppm" appended;
 //   - when the message loop ends, the report: frames drawn, milliseconds from
 //     the program's entry to the first frame, frames per second after it,
-//     and CPU time per frame.
+//     and CPU time per frame; then the mouse-move messages the window
+//     procedure counted (mouse_moves), so a test can tell which of them
+//     closed the saver, however many the platform made of the pointer's
+//     moves.
 // The end-to-end tests use the frame to see what the preview draws (a GL
 // child window never reaches the screen under Wine). HEAD_PROBE_REFUSE makes
 // a step of opening the GL window fail, to see the failure reported.
@@ -20,6 +23,7 @@
 #include <GL/gl.h>
 
 #include "frame_report.h"
+#include "saver_window.h"
 
 namespace {
 
@@ -101,5 +105,6 @@ void probe_finish()
     FILE* f = fopen(report_path, "w");
     if (!f) return;
     fputs(report, f);
+    fprintf(f, "mouse_moves %d\n", (int)g_mouse_moves);
     fclose(f);
 }

@@ -165,6 +165,10 @@ LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM w_param, LP
             run_frame(&GL_WINDOW_FRAME);
         }
         return 0;
+    case WM_DISPLAYCHANGE:
+        // Monitors came, went or changed size: span them all again.
+        fit_gl_window_to_monitors();
+        break;
     case WM_CLOSE:
         close_saver(window);
         break;

@@ -38,6 +38,7 @@ void reset_render_globals()
     g_fog_mode_index = 2;
     g_look = LOOK_PLAIN;
     g_texture_folder[0] = '\0';
+    g_monitor_views = MonitorViews{};
 }
 
 }  // namespace

@@ -2,8 +2,8 @@
 // reads them: the model and the picture in Swedish (Sweden) under the names
 // the saver looks up, byte for byte the committed files; the name Windows
 // lists the saver under; the icon, the version information, and the manifest
-// that declares the program DPI-aware. The build without the model lacks
-// exactly the model. Runs under Wine.
+// that declares the program DPI-aware per monitor. The build without the
+// model lacks exactly the model. Runs under Wine.
 #include <stdio.h>
 #include <string.h>
 #include <windows.h>
@@ -100,7 +100,16 @@ TEST(SaverResources, NameIconVersionAndManifest)
     std::vector<unsigned char> manifest =
         saver.bytes(MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
     std::string manifest_text(manifest.begin(), manifest.end());
-    EXPECT_NE(manifest_text.find(">true</dpiAware>"), std::string::npos) << manifest_text;
+    // Per monitor (v2, then v1), with the older element as the fallback,
+    // each in the namespace where the platform looks for it.
+    const char* const dpi_settings[] = {
+        "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2, "
+        "PerMonitor</dpiAwareness>",
+        "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>",
+    };
+    for (const char* setting : dpi_settings) {
+        EXPECT_NE(manifest_text.find(setting), std::string::npos) << setting << " not in\n" << manifest_text;
+    }
 }
 
 TEST(SaverResources, BuildWithoutTheModelLacksOnlyTheModel)

@@ -355,6 +355,37 @@ TEST_F(SaverWindow, ClosingTheGlWindowDeletesTheSceneList)
     EXPECT_EQ(g_scene_list, 0u) << "the list outlived the GL window";
 }
 
+// A change of monitors: the full-screen window spans the virtual screen
+// again, with its views worked out anew; the preview stays as it is.
+TEST_F(SaverWindow, DisplayChangeSpansTheVirtualScreenAgainInTheFullScreenRunOnly)
+{
+    RECT screen = {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN), 0, 0};
+    screen.right = screen.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    screen.bottom = screen.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    for (bool fullscreen : {true, false}) {
+        SCOPED_TRACE(fullscreen ? "full screen" : "preview");
+        HWND host = fullscreen ? nullptr : (window = make_window());
+        // Full screen asks for the primary monitor's own mode, as WinMain does.
+        int width = fullscreen ? GetSystemMetrics(SM_CXSCREEN) : 64;
+        int height = fullscreen ? GetSystemMetrics(SM_CYSCREEN) : 48;
+        ASSERT_TRUE(open_gl_window("Head", width, height, 32, fullscreen, host));
+        SetWindowPos(g_hwnd, nullptr, 10, 20, 30, 40, SWP_NOZORDER | SWP_NOACTIVATE);
+        g_monitor_views = MonitorViews{};
+        SendMessageA(g_hwnd, WM_DISPLAYCHANGE, 32, MAKELPARAM(screen.right, screen.bottom));
+        RECT now;
+        GetWindowRect(g_hwnd, &now);
+        RECT expected = fullscreen ? screen : RECT{10, 20, 40, 60};
+        if (host) MapWindowPoints(host, nullptr, (POINT*)&expected, 2);
+        EXPECT_TRUE(EqualRect(&now, &expected))
+            << now.left << "," << now.top << " " << now.right - now.left << "x" << now.bottom - now.top;
+        EXPECT_EQ(g_monitor_views.window_width, fullscreen ? screen.right - screen.left : 0);
+        EXPECT_EQ(g_monitor_views.count, fullscreen ? GetSystemMetrics(SM_CMONITORS) : 0);
+        close_gl_window();
+        take_posted(nullptr, WM_QUIT);
+    }
+    g_monitor_views = MonitorViews{};
+}
+
 // --- The built program ---
 
 // Runs head.scr with arguments; the process, or a null handle.

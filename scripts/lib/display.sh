@@ -6,6 +6,8 @@
 #   display_start [WxH] [ARGS...]  a private Xvfb (default 800x600, 24 bits)
 #   display_serve PROGRAM ARGS...  any X server the same way (a nested one
 #                                  runs on the current DISPLAY)
+#   display_start_two_monitors     a desk of two monitors (800x600, and
+#                                  640x480 to its right) in a nested server
 #   display_stop [PID...]          stops those servers, or every one started
 #   display_screenshot FILE [WINDOW]
 #   picture_* and pictures_differ  what a picture shows
@@ -49,6 +51,24 @@ display_start() {
   local size=800x600
   case ${1:-} in [0-9]*x[0-9]*) size=$1; shift ;; esac
   display_serve Xvfb -screen 0 "${size}x24" "$@"
+}
+
+# A desk of two monitors that Wine sees as two: Xephyr with two Xinerama
+# heads, 800x600 at (0, 0) (the primary) and 640x480 at (800, 0), nested in
+# a private Xvfb large enough to hold it. Exports DISPLAY (the nested
+# server's) and sets DISPLAY_DESK_PIDS (the nested server first) for
+# display_stop. Wine finds both heads only through Xinerama, as Xephyr's
+# RandR reports one output: the prefix needs HKCU\Software\Wine\X11 Driver
+# UseXRandR=N (then the virtual screen is 1440x600).
+display_start_two_monitors() {
+  local outer
+  display_start 1600x800 || return 1
+  outer=$DISPLAY_PID
+  if ! display_serve Xephyr +xinerama -screen 800x600 -screen 640x480; then
+    display_stop "$outer"
+    return 1
+  fi
+  DISPLAY_DESK_PIDS=("$DISPLAY_PID" "$outer")
 }
 
 # Stops the given servers started here, or all of them (the last first),

@@ -3,7 +3,10 @@
 # scripts/package.sh, checks the zip, then installs, runs and uninstalls
 # with the installer under Wine, in a fresh 32-bit prefix and in a fresh
 # 64-bit one. Prints one "ok - NAME" or "not ok - NAME: reason" line a
-# check and exits 1 if any failed.
+# check and exits 1 if any failed. A 64-bit head.scr (the windows64 build)
+# is packaged with a 64-bit test installer, which runs where 32-bit programs
+# cannot start: then only the 64-bit prefix's cases run, and the saver goes
+# to System32 and Program Files.
 #
 # Usage: tests/e2e/run_installer_e2e.sh BUILD_DIR
 #   BUILD_DIR holds head.scr and tests/e2e/preview_host.exe and
@@ -22,11 +25,18 @@ fi
 build=$(cd "$1" && pwd) || exit 2
 E2E_TOOLS="$build/tests/e2e"
 
-for tool in wine wineboot wineserver Xvfb xdpyinfo xdotool import convert makensis zip unzip sha256sum i686-w64-mingw32-strip; do
-  command -v "$tool" >/dev/null || { echo "missing tool: $tool (run scripts/install-deps.sh)" >&2; exit 2; }
-done
 for file in "$build/head.scr" "$E2E_TOOLS/preview_host.exe" "$E2E_TOOLS/list_windows.exe"; do
   [ -f "$file" ] || { echo "missing $file (build the windows preset)" >&2; exit 2; }
+done
+# The PE header's machine: 34404 (0x8664) is x86-64.
+if [ "$(od -An -tu2 -j $(($(od -An -tu4 -j 60 -N 4 "$build/head.scr") + 4)) -N 2 "$build/head.scr" | tr -d ' ')" = 34404 ]; then
+  bits=64 mingw=x86_64-w64-mingw32
+  export E2E_WINEARCH=win64
+else
+  bits=32 mingw=i686-w64-mingw32
+fi
+for tool in wine wineboot wineserver Xvfb xdpyinfo xdotool import convert makensis zip unzip sha256sum "$mingw-strip" "$mingw-objdump"; do
+  command -v "$tool" >/dev/null || { echo "missing tool: $tool (run scripts/install-deps.sh)" >&2; exit 2; }
 done
 
 trap e2e_teardown EXIT
@@ -108,7 +118,7 @@ test_packages() {
   zip_scr="$unpacked/head.scr"
   [ "$(pe_time "$zip_scr")" = 0 ] || fail "head.scr has link time $(pe_time "$zip_scr")"
   [ "$(pe_time "$build/head.scr")" = 0 ] || fail "the built head.scr has link time $(pe_time "$build/head.scr")"
-  i686-w64-mingw32-objdump -h "$zip_scr" | grep -q '\.debug' && fail "head.scr is not stripped"
+  "$mingw-objdump" -h "$zip_scr" | grep -q '\.debug' && fail "head.scr is not stripped"
   [ "$(stat -c %s "$zip_scr")" -lt "$(stat -c %s "$build/head.scr")" ] || fail "head.scr is no smaller than the built one"
   has_utf16 "$zip_scr" "$version" || fail "head.scr's version information lacks $version"
   has_utf16 "$dist/$setup_name" "$version" || fail "the installer's version information lacks $version"
@@ -130,7 +140,7 @@ reg_value() { printf '%s\n' "$1" | awk -v n="$2" 'index($0, n "    ") == 1 { sub
 snapshot() {
   local c="$WINEPREFIX/drive_c" d key
   {
-    for d in windows/system32 windows/syswow64 "Program Files" "Program Files (x86)"; do
+    for d in windows/system32 windows/syswow64 "Program Files" "Program Files (x86)" elsewhere; do
       # Files with size and time; folders by name (their times follow
       # whatever came and went inside).
       [ -d "$c/$d" ] && (cd "$c" && find "$d" \( -type d -printf '%p/\n' \) -o -printf '%p %s %T@\n' | sort)
@@ -169,28 +179,35 @@ NoRepair|0x1
 EOF
   local size unix_location
   size=$(($(reg_value "$entry" EstimatedSize)))
-  unix_location="$WINEPREFIX/drive_c/${location#C:\\}"
-  unix_location=${unix_location//\\//}
+  unix_location=$(unix_path "$location")
   local bytes=0 f
   for f in "$unix_location"/* "$WINEPREFIX/drive_c/windows/$sysdir/head.scr"; do
     [ -f "$f" ] && bytes=$((bytes + $(stat -c %s "$f")))
   done
-  [ "$size" -ge $((bytes / 1024)) ] && [ "$size" -le $((bytes / 1024 + 8)) ] || fail "EstimatedSize $size KB for $bytes bytes"
+  # The installer adds the files' sizes in whole KB, each rounded down.
+  [ "$size" -ge $((bytes / 1024 - 4)) ] && [ "$size" -le $((bytes / 1024 + 8)) ] || fail "EstimatedSize $size KB for $bytes bytes"
   for f in README.txt LICENSE.txt uninstall.exe; do
     [ -f "$unix_location/$f" ] || fail "no $location\\$f"
   done
 }
 
-# install NAME ARGS...: runs the installer (silent with /S) and waits for it.
-install() {
-  local name=$1 start status=0
+# The prefix's folder of the Windows path C:\PATH.
+unix_path() { local p="$WINEPREFIX/drive_c/${1#C:\\}"; printf '%s' "${p//\\//}"; }
+
+# run_setup NAME ARGS...: runs the installer (silent with /S), waits for it
+# (at most 120 s) and sets setup_status.
+run_setup() {
+  local name=$1 start
   shift
   start=$(date +%s.%N)
+  setup_status=0
   # Not wineserver -w: a saver started before may be running.
-  wine "$dist/$setup_name" "$@" >>"$E2E_WORK/wine.log" 2>&1 || status=$?
+  timeout -k 5 120 wine "$dist/$setup_name" "$@" </dev/null >>"$E2E_WORK/wine.log" 2>&1 || setup_status=$?
   e2e_log "$name took $(awk -v s="$start" -v e="$(date +%s.%N)" 'BEGIN { printf "%.1f", e - s }') s"
-  [ "$status" -eq 0 ] || fail "$name ended with $status"
 }
+
+# install NAME ARGS...: run_setup, which must end with 0.
+install() { run_setup "$@"; [ "$setup_status" -eq 0 ] || fail "$1 ended with $setup_status"; }
 
 # The uninstaller copies itself to a temporary folder and starts that copy:
 # wait for the prefix's processes. Started by its path, not through cmd,
@@ -338,21 +355,31 @@ check_pages() {
 # --- 64-bit Windows -------------------------------------------------------------
 
 test_64_bit() {
-  if ! e2e_new_prefix "$E2E_WORK/prefix64" win64; then
+  # The 64-bit build's suite runs in its first prefix, a 64-bit one.
+  if [ "$bits" = 32 ] && ! e2e_new_prefix "$E2E_WORK/prefix64" win64; then
     e2e_not_ok win64_prefix "wineboot failed"
     return
   fi
-  uninstall_key='HKLM\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall\Head'
-  local saver='C:\windows\SysWOW64\head.scr' location='C:\Program Files (x86)\Head' desktop
+  # Where the installer puts things there: the 32-bit one in SysWOW64 and
+  # Program Files (x86), under the 32-bit view of the registry; the 64-bit
+  # test installer in System32 and Program Files.
+  if [ "$bits" = 64 ]; then
+    uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Head'
+    sysdir=system32 other_sysdir=syswow64 saver='C:\windows\system32\head.scr' location='C:\Program Files\Head'
+  else
+    uninstall_key='HKLM\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall\Head'
+    sysdir=syswow64 other_sysdir=system32 saver='C:\windows\SysWOW64\head.scr' location='C:\Program Files (x86)\Head'
+  fi
+  local desktop
   snapshot "$E2E_WORK/before64.txt"
 
   install "silent install (64-bit)" /S
-  check_installed syswow64 "$saver" "$location"
-  [ -e "$WINEPREFIX/drive_c/windows/system32/head.scr" ] && fail "a head.scr in the 64-bit system32"
+  check_installed "$sysdir" "$saver" "$location"
+  [ -e "$WINEPREFIX/drive_c/windows/$other_sysdir/head.scr" ] && fail "a head.scr in $other_sysdir"
   desktop=$(reg_dump 'HKCU\Control Panel\Desktop')
   [ "$(reg_value "$desktop" SCRNSAVE.EXE)" = "$saver" ] || fail "SCRNSAVE.EXE is '$(reg_value "$desktop" SCRNSAVE.EXE)'"
   [ "$(reg_value "$desktop" ScreenSaveActive)" = 1 ] || fail "ScreenSaveActive is '$(reg_value "$desktop" ScreenSaveActive)'"
-  report win64_silent_install_puts_the_saver_in_syswow64_and_names_that_path
+  report "win64_silent_install_puts_the_saver_in_${sysdir}_and_names_that_path"
 
   # A 32-bit program cannot change the display mode in a 64-bit prefix: the
   # path is proved with the configure window and the preview.
@@ -367,7 +394,7 @@ test_64_bit() {
   wine reg add 'HKCU\Control Panel\Desktop' /v SCRNSAVE.EXE /t REG_SZ /d "$other" /f >/dev/null 2>&1
   install "silent reinstall saying no" /S /NOSAVER
   install "silent reinstall" /S
-  check_installed syswow64 "$saver" "$location"
+  check_installed "$sysdir" "$saver" "$location"
   [ "$(reg_value "$(reg_dump 'HKCU\Control Panel\Desktop')" SCRNSAVE.EXE)" = "$other" ] || fail "SCRNSAVE.EXE no longer names the other saver"
   report win64_reinstall_keeps_the_users_choice
 
@@ -382,11 +409,66 @@ test_64_bit() {
   report win64_uninstall_leaves_nothing_and_changes_nothing_else
 }
 
+# In the 64-bit prefix test_64_bit left, nothing of Head installed:
+# installs that cannot write a file fail and change nothing; an upgrade
+# goes where the earlier install is; the uninstaller takes the user's
+# settings too.
+test_failures_upgrade_and_settings() {
+  local c="$WINEPREFIX/drive_c" name args blocker
+  snapshot "$E2E_WORK/before-mends.txt"
+  # A blocker ending in / is a folder where the installer wants a file; one
+  # ending in ! a folder no file can be written to (for root, immutable).
+  while IFS='|' read -r name args blocker; do
+    mkdir -p "$c/${blocker%!}"
+    if [ "${blocker%!}" != "$blocker" ]; then
+      chmod a-w "$c/${blocker%!}"
+      [ "$(id -u)" != 0 ] || chattr +i "$c/${blocker%!}" 2>/dev/null
+      if touch "$c/${blocker%!}/probe" 2>/dev/null; then
+        echo "ok - install_fails_and_registers_nothing_when_the_$name # skipped: no folder can be made unwritable here"
+        rm -rf "$c/elsewhere"
+        continue
+      fi
+    fi
+    snapshot "$E2E_WORK/before-$name.txt"
+    run_setup "$name" $args
+    [ "$setup_status" -eq 2 ] || fail "ended with $setup_status, not 2"
+    snapshot "$E2E_WORK/after-$name.txt"
+    compare_snapshots "$E2E_WORK/before-$name.txt" "$E2E_WORK/after-$name.txt"
+    chattr -i "$c/${blocker%!}" 2>/dev/null
+    chmod -R u+w "$c/elsewhere" 2>/dev/null
+    rm -rf "${c:?}/${blocker%[/!]}" "$c/elsewhere"
+    report "install_fails_and_registers_nothing_when_the_$name"
+  done <<EOF
+install_folder_is_unwritable|/S /D=C:\elsewhere|elsewhere!
+uninstaller_cannot_be_written|/S /D=C:\elsewhere|elsewhere/uninstall.exe/
+saver_cannot_be_written|/S|windows/$sysdir/head.scr.new/
+EOF
+
+  local folder="$c/elsewhere"
+  install "silent install with /D=" /S '/D=C:\elsewhere'
+  echo old >"$folder/README.txt"
+  wine reg add 'HKCU\Software\Head' /v Look /t REG_DWORD /d 1 /f >/dev/null 2>&1
+  install "silent upgrade" /S
+  check_installed "$sysdir" "$saver" 'C:\elsewhere'
+  cmp -s "$folder/README.txt" "$E2E_WORK/unpacked/README.txt" || fail "the /D= folder's README.txt is not the new one"
+  [ -e "$(unix_path "$location")" ] && fail "a second copy in $location"
+  report upgrade_goes_into_the_folder_of_the_earlier_install
+
+  uninstall 'C:\elsewhere'
+  wine reg query 'HKCU\Software\Head' >/dev/null 2>&1 && fail "HKCU\\Software\\Head is left"
+  snapshot "$E2E_WORK/after-mends.txt"
+  compare_snapshots "$E2E_WORK/before-mends.txt" "$E2E_WORK/after-mends.txt"
+  report uninstall_removes_the_folder_and_the_users_settings
+}
+
 if test_packages; then
-  test_32_bit
-  check_pages installer_pages_in_english C.UTF-8 "Head $version Setup"
-  check_pages installer_pages_in_swedish sv_SE.UTF-8 "Head $version Installation"
+  if [ "$bits" = 32 ]; then
+    test_32_bit
+    check_pages installer_pages_in_english C.UTF-8 "Head $version Setup"
+    check_pages installer_pages_in_swedish sv_SE.UTF-8 "Head $version Installation"
+  fi
   test_64_bit
+  test_failures_upgrade_and_settings
 fi
 
 echo "# $E2E_PASSED passed, $E2E_FAILED failed"
