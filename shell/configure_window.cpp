@@ -15,6 +15,10 @@ BOOL(WINAPI* g_open_file_dialog)(OPENFILENAMEA* dialog) = GetOpenFileNameA;
 
 namespace {
 
+// The control that had the keyboard focus when the window last lost the
+// activation; it gets the focus back.
+HWND g_configure_focus = nullptr;
+
 struct ConfigureTexts {
     const char* model;         // label
     const char* medal_name;    // shown for the model when it is the medal
@@ -214,9 +218,19 @@ bool configure_window_message(HWND window, UINT message, WPARAM w_param, LPARAM 
         on_command(window, id, HIWORD(w_param));
         return true;
     }
+    case WM_ACTIVATE:
+        // As a dialog: the focus goes back to the control that had it (at
+        // first the first control), unless a control has it already (a
+        // click on one activated the window), and never to the window.
+        if (LOWORD(w_param) == WA_INACTIVE) {
+            if (IsChild(window, GetFocus())) g_configure_focus = GetFocus();
+            return false;
+        }
+        if (IsChild(window, GetFocus())) return true;
+        [[fallthrough]];
     case WM_SETFOCUS:
-        // The window itself takes no keys: its first control does.
-        SetFocus(GetNextDlgTabItem(window, nullptr, FALSE));
+        // The window itself takes no keys: its controls do.
+        SetFocus(IsChild(window, g_configure_focus) ? g_configure_focus : GetNextDlgTabItem(window, nullptr, FALSE));
         return true;
     case WM_NEXTDLGCTL: {
         // Sent by the dialog keys (IsDialogMessage) for Tab and Shift+Tab.
