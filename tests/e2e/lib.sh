@@ -213,6 +213,18 @@ e2e_wait_box() {
   return 1
 }
 
+# Presses and releases KEYS for the X window XID: e2e_key XID KEYS... When
+# the press ends the program, the window is gone before xdotool sends the
+# release, xdotool stops at the error, and the X server keeps the key down:
+# Wine then hands every later window a key press of its own. The keys are
+# released once more through the server, which never harms.
+e2e_key() {
+  local xid=$1
+  shift
+  xdotool key --window "$xid" "$@" >/dev/null 2>&1
+  xdotool keyup "$@" >/dev/null 2>&1
+}
+
 # Answers the box titled TITLE by clicking its button whose text (without
 # the '&' of its access key) is LABEL, and waits until the box is gone. A
 # click works whether or not the box has the keyboard focus.
@@ -259,8 +271,8 @@ e2e_wait_gone() {
 e2e_close_stray_boxes() {
   local xid
   for xid in $(e2e_box_ids); do
-    xdotool key --window "$xid" Escape >/dev/null 2>&1
-    xdotool key --window "$xid" Return >/dev/null 2>&1
+    e2e_key "$xid" Escape
+    e2e_key "$xid" Return
   done
 }
 

@@ -105,7 +105,7 @@ test_full_screen_window() {
   if display_wait_change "$shots/full.png" 30 300; then e2e_ok $name; else e2e_not_ok $name "the picture did not change in 30 s"; fi
 
   name=full_screen_ends_on_a_key
-  xdotool key --window "$xid" space >/dev/null 2>&1
+  e2e_key "$xid" space
   if e2e_wait_exit "$pid" 30; then
     if [ "$E2E_STATUS" -eq 0 ]; then e2e_ok $name; else e2e_not_ok $name "exit status $E2E_STATUS"; fi
   else
@@ -130,7 +130,7 @@ test_folder_with_a_swedish_name() {
     e2e_stop "$pid"
     return
   fi
-  xdotool key --window "$E2E_XID" space >/dev/null 2>&1
+  e2e_key "$E2E_XID" space
   e2e_expect_exit_0 $name "$pid"
   e2e_stop "$pid"
 }
@@ -145,7 +145,7 @@ test_switches() {
       e2e_stop "$E2E_PID"
       continue
     fi
-    xdotool key --window "$E2E_XID" Escape >/dev/null 2>&1
+    e2e_key "$E2E_XID" Escape
     e2e_expect_exit_0 "$name" "$E2E_PID"
     e2e_stop "$E2E_PID"
   done
@@ -163,6 +163,8 @@ test_mouse_buttons() {
       continue
     fi
     xdotool click --window "$E2E_XID" "$button" >/dev/null 2>&1
+    # Released through the server too, as e2e_key does for keys.
+    xdotool mouseup "$button" >/dev/null 2>&1
     e2e_expect_exit_0 "$name" "$E2E_PID"
     e2e_stop "$E2E_PID"
   done
@@ -305,7 +307,7 @@ test_unreadable_model() {
   fi
   [ -z "$(e2e_box_ids)" ] || problems+=" $(e2e_box_report);"
   e2e_running "$pid" || problems+=" the saver ended by itself;"
-  xdotool key --window "$xid" space >/dev/null 2>&1
+  e2e_key "$xid" space
   if ! e2e_wait_exit "$pid" 30; then
     problems+=" $E2E_WHY;"
   elif [ "$E2E_STATUS" -ne 0 ]; then
@@ -630,7 +632,7 @@ users_model_frame() {
   done
   E2E_WHY=$(e2e_box_report)
   [ -s "$probe.ppm" ] || E2E_WHY+=" no frame saved;"
-  xdotool key --window "$E2E_XID" space >/dev/null 2>&1
+  e2e_key "$E2E_XID" space
   if [ -z "$E2E_WHY" ] && e2e_wait_exit "$pid" 30 && [ "$E2E_STATUS" -ne 0 ]; then E2E_WHY="exit status $E2E_STATUS"; fi
   e2e_stop "$pid"
   mv -f "$probe.ppm" "$shots/$1.ppm" 2>/dev/null
@@ -683,12 +685,12 @@ test_configure_keys() {
   local pid=$E2E_PID
   e2e_wait_window '^Tral.*v .*r en livsstil\.\.\.$' "$pid" 30 || { e2e_not_ok $name "$E2E_WHY"; e2e_stop "$pid"; return; }
   for step in 1 2 3 4 5 6; do xdotool mousemove --sync $((100 + 30 * step)) $((100 + 20 * step)); done
-  xdotool key --window "$E2E_XID" Tab Tab Down
+  e2e_key "$E2E_XID" Tab Tab Down
   until [ -n "$saved" ] || [ "$SECONDS" -ge "$end" ] || ! e2e_running "$pid"; do
     saved=$(wine reg query 'HKCU\Software\Head' /v Monitors 2>/dev/null | grep -o 'REG_DWORD *0x1')
   done
   if [ -n "$saved" ]; then
-    xdotool key --window "$E2E_XID" Escape
+    e2e_key "$E2E_XID" Escape
     e2e_expect_exit_0 $name "$pid"
   else
     e2e_not_ok $name "Monitors not saved as 1 after the moves, Tab Tab Down"
@@ -744,7 +746,7 @@ two_monitor_run() {
     [ -z "$problems" ] || [ "$SECONDS" -ge "$end" ] || { sleep 0.5; continue; }
     break
   done
-  xdotool key --window "$E2E_XID" space >/dev/null 2>&1
+  e2e_key "$E2E_XID" space
   if ! e2e_wait_exit "$pid" 30; then
     problems+=" $E2E_WHY;"
   elif [ "$E2E_STATUS" -ne 0 ]; then

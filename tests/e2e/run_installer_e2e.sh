@@ -244,7 +244,7 @@ run_full_screen() {
   e2e_wait_for_medal "$shot"
   problems+=$(e2e_medal_problems "$shot")
   [ -z "$(e2e_box_ids)" ] || fail "$(e2e_box_report)"
-  xdotool key --window "$xid" space >/dev/null 2>&1
+  e2e_key "$xid" space
   expect_exit_0 "$pid" "a key"
 }
 
