@@ -21,6 +21,8 @@
 # ROUNDS (default 1) repeats the whole set, interleaved. PRESET=windows64
 # measures the 64-bit build of the same sources in a 64-bit prefix, through
 # Wine's 64-bit loader (for machines that start no 32-bit programs).
+# MODEL=FILE.3ds sets the saver's Model setting in the measuring prefix, to
+# measure a model of the user's instead of the medal.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 which=windows
@@ -72,6 +74,9 @@ if [ "$which" != linux ]; then
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
   # Wine sees the desk's two heads through Xinerama only.
   [ "$desk" = one ] || wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /t REG_SZ /d N /f >/dev/null 2>&1
+  if [ -n "${MODEL:-}" ]; then
+    wine reg add 'HKCU\Software\Head' /v Model /t REG_SZ /d "$(winepath -w "$MODEL" 2>/dev/null | tr -d '\r')" /f >/dev/null 2>&1
+  fi
   wineserver -w
 fi
 
