@@ -14,6 +14,7 @@
 #include "gl_window.h"
 #include "probe.h"
 #include "saver_window.h"
+#include "wine_windows.h"
 
 void probe_start() {}
 void probe_frame_drawn() {}
@@ -181,14 +182,7 @@ TEST_F(ConfigureWindow, KeysWorkAsInADialogAndMouseMovesDoNotClose)
 
 int main(int argc, char** argv)
 {
-    // No window manager on the test display: a top-level window of an
-    // unmanaged Wine closes at once instead of after two seconds.
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                        nullptr) == ERROR_SUCCESS) {
-        RegSetValueExA(key, "Managed", 0, REG_SZ, (const BYTE*)"N", 2);
-        RegCloseKey(key);
-    }
+    leave_windows_unmanaged();
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

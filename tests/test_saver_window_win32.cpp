@@ -21,6 +21,7 @@
 #include "render.h"
 #include "saver_window.h"
 #include "view.h"
+#include "wine_windows.h"
 
 // --- The measuring build's hooks, as this test plays them ---
 
@@ -466,14 +467,7 @@ TEST_F(SaverWindow, ConfigureWindowIsOwnedByTheHostOrWithSlashCByTheForegroundWi
 
 int main(int argc, char** argv)
 {
-    // No window manager on the test display: a top-level window of an
-    // unmanaged Wine closes at once instead of after two seconds.
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                        nullptr) == ERROR_SUCCESS) {
-        RegSetValueExA(key, "Managed", 0, REG_SZ, (const BYTE*)"N", 2);
-        RegCloseKey(key);
-    }
+    leave_windows_unmanaged();
     InitializeCriticalSection(&g_boxes_lock);
     CreateThread(nullptr, 0, watch_boxes, nullptr, 0, nullptr);
     testing::InitGoogleTest(&argc, argv);
