@@ -7,6 +7,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "reader_internal.h"
+
 // A buffer byte the reader never writes by accident: a load that returns
 // null without a text, or a text without a NUL, shows up against it.
 static const unsigned char UNWRITTEN = 0xA5;
@@ -290,6 +292,47 @@ static bool load_once(const void* source, int method, uint32_t size, char* text,
     return ok;
 }
 
+// Whether the image loads with material properties walked over unread
+// exactly as it loads with them read: the same success or failure and the
+// same error text, by both byte sources. Reading the properties is a
+// reader that cannot fail the load.
+static bool same_outcome_without_material_properties(const uint8_t* image, size_t size, LoadReport* report)
+{
+    g_ignore_material_properties = true;
+    char memory_text[LOAD_3DS_ERROR_TEXT_SIZE] = "";
+    Scene* scene = load_3ds(memory_text, image, LOAD_3DS_MEMORY, (uint32_t)size);
+    bool memory_loaded = scene != nullptr;
+    free_scene(scene);
+    char file_text[LOAD_3DS_ERROR_TEXT_SIZE] = "";
+    bool file_loaded = false;
+    FILE* stream = fmemopen((void*)image, size, "rb");
+    if (stream) {
+        scene = load_3ds(file_text, stream, LOAD_3DS_FILE, 0);
+        file_loaded = scene != nullptr;
+        free_scene(scene);
+        fclose(stream);
+    }
+    g_ignore_material_properties = false;
+    if (!stream) {
+        set_problem(report, "fmemopen failed for %zu bytes", size);
+        return false;
+    }
+    if (memory_loaded != report->loaded || strcmp(memory_text, report->memory_error) != 0) {
+        set_problem(report,
+                    "memory: reading material properties changed the outcome: %s (%s) without them, %s (%s) with",
+                    memory_loaded ? "loaded" : "failed", memory_text, report->loaded ? "loaded" : "failed",
+                    report->memory_error);
+        return false;
+    }
+    if (file_loaded != report->loaded || strcmp(file_text, report->file_error) != 0) {
+        set_problem(report, "file: reading material properties changed the outcome: %s (%s) without them, %s (%s) with",
+                    file_loaded ? "loaded" : "failed", file_text, report->loaded ? "loaded" : "failed",
+                    report->file_error);
+        return false;
+    }
+    return true;
+}
+
 bool check_load(const uint8_t* data, size_t size, LoadReport* report)
 {
     report->loaded = false;
@@ -328,5 +371,5 @@ bool check_load(const uint8_t* data, size_t size, LoadReport* report)
         return false;
     }
     report->loaded = memory.loaded;
-    return true;
+    return same_outcome_without_material_properties(image, size, report);
 }

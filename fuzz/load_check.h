@@ -10,6 +10,9 @@
 //     material list, and material colours and shares lie in 0..1 with a
 //     finite texture scale and offset;
 //   - both byte sources give the same outcome and the same scene;
+//   - with material properties walked over unread, each byte source gives
+//     the same outcome and the same error text (reading them never fails a
+//     load);
 //   - exchanging the axes of a loaded scene twice gives it back unchanged.
 //
 // Shared by the libFuzzer target and the mutation run.

@@ -62,8 +62,7 @@ static void read_face_material(Mesh* mesh)
 {
     if (mesh->face_count == 0) return;
     char name[20];
-    read_string(name, sizeof name);
-    int found = find_material(name);
+    int found = read_material_reference(name, sizeof name);
     uint16_t material = found < 0 ? 0 : (uint16_t)found;
     uint16_t count = read_u16();
     read_records(count, 2, [mesh, material](uint32_t, const uint8_t* b) {
@@ -210,6 +209,53 @@ static void read_named_object(uint32_t end)
     }
 }
 
+// --- Material properties ---
+//
+// A material's property chunks are walked by the material's own walk, with
+// the same rules as every chunk the reader does not read: what fails a load
+// and with which text is decided there alone. Each property chunk's body is
+// then copied (up to PROPERTY_MAX_BYTES, no further than the data goes) and
+// its values are taken from inside that copy by readers that cannot fail
+// the load. A damaged property (a sub-chunk length below its header or past
+// the property's end, a body shorter than its value, a texture name without
+// its end) keeps its default, and the load goes on.
+
+const uint32_t PROPERTY_MAX_BYTES = 65536;
+
+// Bytes of one property chunk's body, or of one of its sub-chunks.
+struct Span {
+    const uint8_t* bytes;
+    uint32_t size;
+};
+
+// The walk over a property's sub-chunks. damaged is set when one cannot be
+// taken whole; a tail too short for a header is passed over.
+struct PropertyWalk {
+    Span span;
+    uint32_t at;
+    uint16_t id;
+    Span body;
+    bool damaged;
+};
+
+static PropertyWalk property_walk(Span span) { return PropertyWalk{span, 0, 0, Span{nullptr, 0}, false}; }
+
+static bool property_next(PropertyWalk* walk)
+{
+    uint32_t left = walk->span.size - walk->at;
+    if (left < 6) return false;
+    const uint8_t* header = walk->span.bytes + walk->at;
+    uint32_t length = le_u32(header + 2);
+    if (length < 6 || length > left) {
+        walk->damaged = true;
+        return false;
+    }
+    walk->id = le_u16(header);
+    walk->body = Span{header + 6, length - 6};
+    walk->at += length;
+    return true;
+}
+
 // A colour component or a share that drawing can use: clamped to 0..1, and
 // fallback in place of a value that is not a number.
 static float clamp_share(float value, float fallback)
@@ -219,138 +265,165 @@ static float clamp_share(float value, float fallback)
 }
 
 // One colour chunk's body into rgb: three bytes (0..255) or three floats.
-// Its fixed layout is read as every fixed record is: a chunk shorter than
-// that takes the rest from the bytes after it, and data that ends first
-// fails the load.
-static void read_color(uint16_t id, float* rgb, float fallback)
+// False, with rgb untouched, when the body is shorter than that.
+static bool read_color(uint16_t id, Span body, float* rgb, float fallback)
 {
     if (id == CHUNK_COLOR_24 || id == CHUNK_LINEAR_COLOR_24) {
-        uint8_t bytes[3];
-        g_read(bytes, 3);
-        for (int i = 0; i < 3; ++i) rgb[i] = bytes[i] / 255.0f;
+        if (body.size < 3) return false;
+        for (int i = 0; i < 3; ++i) rgb[i] = body.bytes[i] / 255.0f;
     } else {
-        float values[3];
-        read_floats(values, 3);
-        for (int i = 0; i < 3; ++i) rgb[i] = clamp_share(values[i], fallback);
+        if (body.size < 12) return false;
+        for (int i = 0; i < 3; ++i) rgb[i] = clamp_share(le_float(body.bytes + 4 * i), fallback);
     }
+    return true;
 }
 
 // A colour property (ambient, diffuse, specular) from its colour chunks.
 // The plain forms win: the first plain colour is kept, and a gamma-corrected
 // one is used only when the property holds no plain one.
-static void read_color_property(uint32_t end, float* rgb, float fallback)
+static void read_color_property(Span span, float* rgb, float fallback)
 {
-    bool corrected = false;
-    ChunkWalk walk;
-    walk_begin(&walk, end);
-    while (walk_next(&walk)) {
+    float corrected[3];
+    bool corrected_seen = false;
+    PropertyWalk walk = property_walk(span);
+    while (property_next(&walk)) {
         switch (walk.id) {
         case CHUNK_COLOR_24:
         case CHUNK_COLOR_FLOAT:
             // The first plain colour is final: nothing after it counts.
-            read_color(walk.id, rgb, fallback);
+            read_color(walk.id, walk.body, rgb, fallback);
             return;
         case CHUNK_LINEAR_COLOR_24:
         case CHUNK_LINEAR_COLOR_FLOAT:
-            if (!corrected) read_color(walk.id, rgb, fallback);
-            corrected = true;
+            if (!corrected_seen && !read_color(walk.id, walk.body, corrected, fallback)) return;
+            corrected_seen = true;
             break;
         }
-        walk_skip(&walk);
     }
+    if (corrected_seen && !walk.damaged) memcpy(rgb, corrected, sizeof corrected);
 }
 
 // A share property (shininess, its strength, transparency) from its first
 // percent chunk: a signed 16-bit or a float percentage, 100 being 1.
-static void read_percent_property(uint32_t end, float* share, float fallback)
+static void read_percent_property(Span span, float* share, float fallback)
 {
-    ChunkWalk walk;
-    walk_begin(&walk, end);
-    while (walk_next(&walk)) {
+    PropertyWalk walk = property_walk(span);
+    while (property_next(&walk)) {
         if (walk.id == CHUNK_PERCENT_INT) {
-            *share = clamp_share((int16_t)read_u16() / 100.0f, fallback);
+            if (walk.body.size >= 2) *share = clamp_share((int16_t)le_u16(walk.body.bytes) / 100.0f, fallback);
             return;
         }
         if (walk.id == CHUNK_PERCENT_FLOAT) {
-            *share = clamp_share(read_float() / 100.0f, fallback);
+            if (walk.body.size >= 4) *share = clamp_share(le_float(walk.body.bytes) / 100.0f, fallback);
             return;
         }
-        walk_skip(&walk);
     }
 }
 
 // A map scale or offset; one that is infinite or not a number keeps the
-// default.
-static void read_map_value(float* value)
+// default. False when the body is too short for it.
+static bool read_map_value(Span body, float* value)
 {
-    float stored = read_float();
+    if (body.size < 4) return false;
+    float stored = le_float(body.bytes);
     if (stored - stored == 0.0f) *value = stored;
+    return true;
 }
 
-// The first texture map: its file name, scale and offset.
-static void read_texture_map(uint32_t end, Material* material)
+// The first texture map: its file name, scale and offset. Taken only when
+// the whole map is sound.
+static void read_texture_map(Span span, Material* material)
 {
-    ChunkWalk walk;
-    walk_begin(&walk, end);
-    while (walk_next(&walk)) {
+    Material map = *material;
+    bool sound = true;
+    PropertyWalk walk = property_walk(span);
+    while (sound && property_next(&walk)) {
+        const Span& body = walk.body;
         switch (walk.id) {
-        case CHUNK_MAP_FILE_NAME:
-            read_string(material->texture_file, sizeof material->texture_file);
-            break;
-        case CHUNK_MAP_U_SCALE:
-            read_map_value(&material->texture_scale[0]);
-            break;
-        case CHUNK_MAP_V_SCALE:
-            read_map_value(&material->texture_scale[1]);
-            break;
-        case CHUNK_MAP_U_OFFSET:
-            read_map_value(&material->texture_offset[0]);
-            break;
-        case CHUNK_MAP_V_OFFSET:
-            read_map_value(&material->texture_offset[1]);
+        case CHUNK_MAP_FILE_NAME: {
+            const uint8_t* end = (const uint8_t*)memchr(body.bytes, '\0', body.size);
+            if (end == nullptr) {
+                sound = false;
+                break;
+            }
+            // A longer name keeps its first characters, as every name does.
+            size_t length = (size_t)(end - body.bytes);
+            if (length > sizeof map.texture_file - 1) length = sizeof map.texture_file - 1;
+            memcpy(map.texture_file, body.bytes, length);
+            map.texture_file[length] = '\0';
             break;
         }
-        walk_skip(&walk);
+        case CHUNK_MAP_U_SCALE:
+            sound = read_map_value(body, &map.texture_scale[0]);
+            break;
+        case CHUNK_MAP_V_SCALE:
+            sound = read_map_value(body, &map.texture_scale[1]);
+            break;
+        case CHUNK_MAP_U_OFFSET:
+            sound = read_map_value(body, &map.texture_offset[0]);
+            break;
+        case CHUNK_MAP_V_OFFSET:
+            sound = read_map_value(body, &map.texture_offset[1]);
+            break;
+        }
     }
+    if (!sound || walk.damaged) return;
+    memcpy(material->texture_file, map.texture_file, sizeof map.texture_file);
+    memcpy(material->texture_scale, map.texture_scale, sizeof map.texture_scale);
+    memcpy(material->texture_offset, map.texture_offset, sizeof map.texture_offset);
 }
+
+// The body of the walk's current child, copied into buffer (PROPERTY_MAX_BYTES)
+// without failing: as much of it as the data holds.
+static Span property_body(const ChunkWalk* walk, uint8_t* buffer)
+{
+    uint32_t start = walk->child_start + 6;
+    uint32_t size = walk->child_end - start;
+    if (size > PROPERTY_MAX_BYTES) size = PROPERTY_MAX_BYTES;
+    return Span{buffer, g_peek(start, buffer, size)};
+}
+
+bool g_ignore_material_properties = false;
 
 static void read_material(uint32_t end)
 {
+    static uint8_t buffer[PROPERTY_MAX_BYTES];
     Material* material = add_material();
     set_material_defaults(material);
     bool texture_seen = false;
     ChunkWalk walk;
     walk_begin(&walk, end);
     while (walk_next(&walk)) {
-        switch (walk.id) {
-        case CHUNK_MATERIAL_NAME:
-            read_string(material->name, sizeof material->name);
-            break;
-        case CHUNK_MATERIAL_AMBIENT:
-            read_color_property(walk.child_end, material->ambient, MATERIAL_DEFAULT_AMBIENT);
-            break;
-        case CHUNK_MATERIAL_DIFFUSE:
-            read_color_property(walk.child_end, material->diffuse, MATERIAL_DEFAULT_DIFFUSE);
-            break;
-        case CHUNK_MATERIAL_SPECULAR:
-            read_color_property(walk.child_end, material->specular, MATERIAL_DEFAULT_SPECULAR);
-            break;
-        case CHUNK_MATERIAL_SHININESS:
-            read_percent_property(walk.child_end, &material->shininess, MATERIAL_DEFAULT_SHININESS);
-            break;
-        case CHUNK_MATERIAL_SHININESS_STRENGTH:
-            read_percent_property(walk.child_end, &material->shininess_strength, 0.0f);
-            break;
-        case CHUNK_MATERIAL_TRANSPARENCY:
-            read_percent_property(walk.child_end, &material->transparency, 0.0f);
-            break;
-        case CHUNK_MATERIAL_TWO_SIDED:
-            material->two_sided = 1;
-            break;
-        case CHUNK_MATERIAL_TEXTURE_MAP:
-            if (!texture_seen) read_texture_map(walk.child_end, material);
-            texture_seen = true;
-            break;
+        if (walk.id == CHUNK_MATERIAL_NAME) {
+            read_material_name(material);
+        } else if (!g_ignore_material_properties) {
+            switch (walk.id) {
+            case CHUNK_MATERIAL_AMBIENT:
+                read_color_property(property_body(&walk, buffer), material->ambient, MATERIAL_DEFAULT_AMBIENT);
+                break;
+            case CHUNK_MATERIAL_DIFFUSE:
+                read_color_property(property_body(&walk, buffer), material->diffuse, MATERIAL_DEFAULT_DIFFUSE);
+                break;
+            case CHUNK_MATERIAL_SPECULAR:
+                read_color_property(property_body(&walk, buffer), material->specular, MATERIAL_DEFAULT_SPECULAR);
+                break;
+            case CHUNK_MATERIAL_SHININESS:
+                read_percent_property(property_body(&walk, buffer), &material->shininess, MATERIAL_DEFAULT_SHININESS);
+                break;
+            case CHUNK_MATERIAL_SHININESS_STRENGTH:
+                read_percent_property(property_body(&walk, buffer), &material->shininess_strength, 0.0f);
+                break;
+            case CHUNK_MATERIAL_TRANSPARENCY:
+                read_percent_property(property_body(&walk, buffer), &material->transparency, 0.0f);
+                break;
+            case CHUNK_MATERIAL_TWO_SIDED:
+                material->two_sided = 1;
+                break;
+            case CHUNK_MATERIAL_TEXTURE_MAP:
+                if (!texture_seen) read_texture_map(property_body(&walk, buffer), material);
+                texture_seen = true;
+                break;
+            }
         }
         walk_skip(&walk);
     }

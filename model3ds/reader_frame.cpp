@@ -15,6 +15,7 @@ Scene* g_loading_scene;
 void (*g_read)(void* destination, uint32_t count);
 void (*g_seek)(uint32_t position);
 uint32_t (*g_tell)();
+uint32_t (*g_peek)(uint32_t position, void* destination, uint32_t count);
 FILE* g_file;
 const uint8_t* g_mem_base;
 uint32_t g_mem_size;
@@ -53,6 +54,12 @@ static uint32_t file_tell()
     return (uint32_t)position;
 }
 
+static uint32_t file_peek(uint32_t position, void* destination, uint32_t count)
+{
+    if (position > (uint32_t)INT32_MAX || fseek(g_file, (long)position, SEEK_SET) != 0) return 0;
+    return (uint32_t)fread(destination, 1, count, g_file);
+}
+
 // --- Memory method: offsets into the caller's image. ---
 
 static void mem_read(void* destination, uint32_t count)
@@ -69,6 +76,14 @@ static void mem_seek(uint32_t position)
 }
 
 static uint32_t mem_tell() { return g_mem_pos; }
+
+static uint32_t mem_peek(uint32_t position, void* destination, uint32_t count)
+{
+    if (position >= g_mem_size) return 0;
+    if (count > g_mem_size - position) count = g_mem_size - position;
+    memcpy(destination, g_mem_base + position, count);
+    return count;
+}
 
 // --- Fields ---
 
@@ -229,6 +244,7 @@ Scene* load_3ds(char* error_text, const void* source, int method, uint32_t size)
         g_read = file_read;
         g_seek = file_seek;
         g_tell = file_tell;
+        g_peek = file_peek;
     } else if (method == LOAD_3DS_MEMORY) {
         g_mem_pos = 0;
         g_mem_size = size;
@@ -236,6 +252,7 @@ Scene* load_3ds(char* error_text, const void* source, int method, uint32_t size)
         g_read = mem_read;
         g_seek = mem_seek;
         g_tell = mem_tell;
+        g_peek = mem_peek;
     } else {
         if (error_text) snprintf(error_text, LOAD_3DS_ERROR_TEXT_SIZE, "Invalid reading method selected (%d).", method);
         return nullptr;

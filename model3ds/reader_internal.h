@@ -24,6 +24,11 @@ extern Scene* g_loading_scene;
 extern void (*g_read)(void* destination, uint32_t count);
 extern void (*g_seek)(uint32_t position);
 extern uint32_t (*g_tell)();
+// Copies up to count bytes from position on into destination and returns
+// how many there were: fewer where the data ends first, 0 at a position
+// the source cannot reach. Never fails the load; it leaves the reading
+// position undefined, so the caller seeks to an absolute position next.
+extern uint32_t (*g_peek)(uint32_t position, void* destination, uint32_t count);
 extern FILE* g_file;
 extern const uint8_t* g_mem_base;
 extern uint32_t g_mem_size;
@@ -108,8 +113,23 @@ int find_mesh(const char* name);
 int find_camera(const char* name);
 int find_light(const char* name);
 int find_material(const char* name);
-// Releases the name indexes of the current load.
+// Materials are looked up by their whole names, however long: a name field
+// keeps only the first characters of a longer name, and two materials whose
+// names share those stay apart. read_material_name reads the name of the
+// material being read (the last of the list) into its record and keeps the
+// whole name for the load; read_material_reference reads a name that refers
+// to a material into name (max bytes, as read_string does) and returns the
+// index of the first material of that whole name, or -1.
+void read_material_name(Material* material);
+int read_material_reference(char* name, uint32_t max);
+// Releases the name indexes and the whole names of the current load.
 void free_name_indexes();
+
+// When set, a material's property chunks are walked over unread, as if the
+// reader knew only material names: a check for the rule that reading the
+// properties never changes whether a load succeeds or what its error text
+// says. Off in every load of the program.
+extern bool g_ignore_material_properties;
 
 // Handlers of the main chunk's children.
 void read_editor_chunk(uint32_t end);

@@ -79,28 +79,26 @@ static uint32_t hash_name(const char* name)
     return h;
 }
 
+// The name a record is looked up by.
+typedef const char* (*NameOf)(int32_t record);
+
 // The slot holding name, or the empty slot where it would go.
-static uint32_t find_slot(const NameIndex* index, const char* name, const char* base, size_t stride)
+static uint32_t find_slot(const NameIndex* index, const char* name, NameOf name_of)
 {
     uint32_t mask = index->capacity - 1;
     uint32_t slot = hash_name(name) & mask;
-    while (index->slots[slot] != 0 && strcmp(base + (size_t)(index->slots[slot] - 1) * stride, name) != 0)
-        slot = (slot + 1) & mask;
+    while (index->slots[slot] != 0 && strcmp(name_of(index->slots[slot] - 1), name) != 0) slot = (slot + 1) & mask;
     return slot;
 }
 
-static void index_insert(NameIndex* index, int32_t record, const char* base, size_t stride)
+static void index_insert(NameIndex* index, int32_t record, NameOf name_of)
 {
-    const char* name = base + (size_t)record * stride;
-    uint32_t slot = find_slot(index, name, base, stride);
+    uint32_t slot = find_slot(index, name_of(record), name_of);
     if (index->slots[slot] == 0) index->slots[slot] = record + 1;
 }
 
-// names points at the name field of the first record; stride is the
-// record size.
-static int find_named(NameIndex* index, const char* name, const char* names, int32_t count, size_t stride)
+static int find_named(NameIndex* index, const char* name, int32_t count, NameOf name_of)
 {
-    const char* base = names;
     if (index->indexed_count < count) {
         // Keep the table at most half full.
         if ((uint32_t)count >= index->capacity / 2) {
@@ -111,36 +109,116 @@ static int find_named(NameIndex* index, const char* name, const char* names, int
             index->slots = (int32_t*)alloc_zeroed(capacity * (uint32_t)sizeof(int32_t));
             index->capacity = capacity;
         }
-        for (int32_t i = index->indexed_count; i < count; ++i) index_insert(index, i, base, stride);
+        for (int32_t i = index->indexed_count; i < count; ++i) index_insert(index, i, name_of);
         index->indexed_count = count;
     }
     if (index->capacity == 0) return -1;
-    return index->slots[find_slot(index, name, base, stride)] - 1;
+    return index->slots[find_slot(index, name, name_of)] - 1;
 }
 
-int find_mesh(const char* name)
-{
-    Scene* s = g_loading_scene;
-    return find_named(&g_mesh_index, name, s->meshes ? s->meshes->name : nullptr, s->mesh_count, sizeof(Mesh));
-}
+static const char* mesh_name(int32_t i) { return g_loading_scene->meshes[i].name; }
+static const char* camera_name(int32_t i) { return g_loading_scene->cameras[i].name; }
+static const char* light_name(int32_t i) { return g_loading_scene->lights[i].name; }
+
+int find_mesh(const char* name) { return find_named(&g_mesh_index, name, g_loading_scene->mesh_count, mesh_name); }
 
 int find_camera(const char* name)
 {
-    Scene* s = g_loading_scene;
-    return find_named(&g_camera_index, name, s->cameras ? s->cameras->name : nullptr, s->camera_count, sizeof(Camera));
+    return find_named(&g_camera_index, name, g_loading_scene->camera_count, camera_name);
 }
 
-int find_light(const char* name)
+int find_light(const char* name) { return find_named(&g_light_index, name, g_loading_scene->light_count, light_name); }
+
+// --- Whole names ---
+//
+// A name field keeps the first characters of a longer name. Materials are
+// looked up by their whole names, so that two whose names share their first
+// characters stay apart: the whole name of material i, when it is longer
+// than its field, is kept here for the load (null: the field holds it all).
+// These blocks come from malloc and are never needed for a load to go on:
+// where memory runs out, a name is looked up by what its field keeps.
+
+static char** g_material_whole_names;
+static int32_t g_material_whole_name_capacity;
+static char* g_group_whole_name;
+
+static const char* material_name(int32_t i)
 {
-    Scene* s = g_loading_scene;
-    return find_named(&g_light_index, name, s->lights ? s->lights->name : nullptr, s->light_count, sizeof(Light));
+    const char* whole = i < g_material_whole_name_capacity ? g_material_whole_names[i] : nullptr;
+    return whole ? whole : g_loading_scene->materials[i].name;
 }
 
 int find_material(const char* name)
 {
-    Scene* s = g_loading_scene;
-    return find_named(&g_material_index, name, s->materials ? s->materials->name : nullptr, s->material_count,
-                      sizeof(Material));
+    return find_named(&g_material_index, name, g_loading_scene->material_count, material_name);
+}
+
+// The slot for material i's whole name, or null where memory runs out.
+static char** material_whole_name_slot(int32_t i)
+{
+    if (i >= g_material_whole_name_capacity) {
+        int32_t capacity = g_material_whole_name_capacity ? g_material_whole_name_capacity : 16;
+        while (capacity <= i) capacity *= 2;
+        char** grown = (char**)malloc((size_t)capacity * sizeof(char*));
+        if (!grown) return nullptr;
+        memset(grown, 0, (size_t)capacity * sizeof(char*));
+        if (g_material_whole_names)
+            memcpy(grown, g_material_whole_names, (size_t)g_material_whole_name_capacity * sizeof(char*));
+        free(g_material_whole_names);
+        g_material_whole_names = grown;
+        g_material_whole_name_capacity = capacity;
+    }
+    return &g_material_whole_names[i];
+}
+
+// Reads a NUL-terminated string byte by byte exactly as read_string does
+// (the same bytes, the same failure where the data ends), with destination
+// keeping its first max - 1 characters; a longer string is also kept whole
+// in *whole, a malloc block replacing the one there (null when the string
+// fits destination, or where memory runs out). *whole is up to date at every
+// read, so the error exit's release reaches it.
+static void read_string_whole(char* destination, uint32_t max, char** whole)
+{
+    free(*whole);
+    *whole = nullptr;
+    size_t capacity = 0;
+    bool keeping = true;
+    for (uint32_t i = 0;; ++i) {
+        char c;
+        g_read(&c, 1);
+        destination[i < max - 1 ? i : max - 1] = i < max - 1 ? c : '\0';
+        if (i >= max - 1 && keeping) {
+            if (i + 1 >= capacity) {
+                size_t grown_capacity = capacity ? 2 * capacity : 2 * (size_t)max;
+                char* grown = (char*)malloc(grown_capacity);
+                if (grown) {
+                    memcpy(grown, destination, max - 1);
+                    if (*whole) memcpy(grown + max - 1, *whole + max - 1, i - (max - 1));
+                }
+                free(*whole);
+                *whole = grown;
+                capacity = grown_capacity;
+                keeping = grown != nullptr;
+            }
+            if (keeping) (*whole)[i] = c;
+        }
+        if (c == '\0') return;
+    }
+}
+
+void read_material_name(Material* material)
+{
+    char** slot = material_whole_name_slot(g_loading_scene->material_count - 1);
+    if (slot)
+        read_string_whole(material->name, sizeof material->name, slot);
+    else
+        read_string(material->name, sizeof material->name);
+}
+
+int read_material_reference(char* name, uint32_t max)
+{
+    read_string_whole(name, max, &g_group_whole_name);
+    return find_material(g_group_whole_name ? g_group_whole_name : name);
 }
 
 void free_name_indexes()
@@ -150,6 +228,12 @@ void free_name_indexes()
         free(index->slots);
         *index = NameIndex{};
     }
+    for (int32_t i = 0; i < g_material_whole_name_capacity; ++i) free(g_material_whole_names[i]);
+    free(g_material_whole_names);
+    g_material_whole_names = nullptr;
+    g_material_whole_name_capacity = 0;
+    free(g_group_whole_name);
+    g_group_whole_name = nullptr;
 }
 
 // --- Release ---

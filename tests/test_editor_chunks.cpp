@@ -9,6 +9,7 @@
 #include <limits>
 #include <string>
 
+#include "reader_internal.h"
 #include "test_support.h"
 
 namespace {
@@ -184,6 +185,30 @@ TEST(EditorMesh, FaceMaterialGroupsFindTheFirstMaterialOfThatNameReadSoFar)
     EXPECT_EQ(m.faces[3].material, 0);
     EXPECT_EQ(m.faces[4].material, 0);
     EXPECT_EQ(loaded.scene->material_count, 5);
+}
+
+TEST(EditorMesh, FaceMaterialGroupsMatchWholeNamesLongerThanTheRecordKeeps)
+{
+    // Names that share their first 19 characters, the record's share, and
+    // two far longer ones that differ only in their last character.
+    const std::string long_a = std::string(70, 'x') + "a", long_b = std::string(70, 'x') + "b";
+    const char* names[] = {"default_mat_6.1_3_2", "default_mat_6.1_3_2_2", long_a.c_str(), long_b.c_str()};
+    Loaded loaded = load_memory(editor([&](ChunkWriter* w) {
+        put_material(w, "Zero");
+        for (const char* name : names) put_material(w, name);
+        begin_named_object(w, "m");
+        begin_chunk(w, CHUNK_TRIANGLE_MESH);
+        put_vertex_list(w, TRIANGLE);
+        begin_face_list(w, {{0, 1, 2, 0}, {0, 1, 2, 0}, {0, 1, 2, 0}, {0, 1, 2, 0}});
+        for (uint16_t i = 4; i-- > 0;) put_material_group(w, names[i], {i});
+        end_chunk(w);
+        end_chunk(w);
+        end_chunk(w);
+    }));
+    ASSERT_NE(loaded.scene, nullptr) << loaded.error;
+    for (uint16_t i = 0; i < 4; ++i) EXPECT_EQ(loaded.scene->meshes[0].faces[i].material, i + 1) << names[i];
+    EXPECT_STREQ(loaded.scene->materials[2].name, "default_mat_6.1_3_2");
+    EXPECT_EQ(std::string(loaded.scene->materials[4].name), std::string(19, 'x'));
 }
 
 TEST(EditorMesh, FaceMaterialGroupWithoutFacesIsIgnored)
@@ -475,21 +500,91 @@ TEST(EditorMaterial, PropertiesAreReadWithTheirRules)
     }
 }
 
-TEST(EditorMaterial, ColourChunkCutShortByTheDataEndFailsTheLoad)
+// The outcome of a load with material properties walked over unread.
+Loaded load_ignoring_material_properties(const std::vector<uint8_t>& bytes, bool file)
 {
-    // A short fixed record is read whole, as every fixed record: with the
-    // data ending inside it, the byte source fails.
-    Loaded loaded = load_memory(editor([](ChunkWriter* w) {
-        begin_material(w, "M");
-        begin_chunk(w, CHUNK_MATERIAL_DIFFUSE);
-        put_chunk_header(w, CHUNK_COLOR_24, 9);
-        put_u8(w, 1);
-        put_u8(w, 2);
-        end_chunk(w);
-        end_chunk(w);
-    }));
-    EXPECT_EQ(loaded.scene, nullptr);
-    EXPECT_EQ(loaded.error, "Trying to read past memory buffer.");
+    g_ignore_material_properties = true;
+    Loaded loaded = file ? load_file(bytes) : load_memory(bytes);
+    g_ignore_material_properties = false;
+    return loaded;
+}
+
+TEST(EditorMaterial, DamagedPropertyKeepsItsDefaultAndNeverChangesTheOutcome)
+{
+    // Each damaged property is followed by a sound transparency of 50, so
+    // the material's walk is seen to go on past it. A stream is tried whole
+    // and cut just after the damage, by both byte sources.
+    struct Case {
+        const char* what;
+        std::function<void(ChunkWriter*)> damage;
+    };
+    const Case cases[] = {
+        {"colour length below its header",
+         [](ChunkWriter* w) {
+             begin_chunk(w, CHUNK_MATERIAL_DIFFUSE);
+             put_chunk_header(w, CHUNK_COLOR_24, 2);
+             put_bytes(w, "\x10\x20\x30", 3);
+             end_chunk(w);
+         }},
+        {"colour length past its parent",
+         [](ChunkWriter* w) {
+             begin_chunk(w, CHUNK_MATERIAL_DIFFUSE);
+             put_chunk_header(w, CHUNK_COLOR_24, 9 + 1000);
+             put_bytes(w, "\x10\x20\x30", 3);
+             end_chunk(w);
+         }},
+        {"colour body shorter than its value",
+         [](ChunkWriter* w) {
+             begin_chunk(w, CHUNK_MATERIAL_SPECULAR);
+             put_chunk_header(w, CHUNK_COLOR_FLOAT, 6 + 8);
+             put_float(w, 0.5f);
+             put_float(w, 0.5f);
+             end_chunk(w);
+         }},
+        {"percentage body shorter than its value",
+         [](ChunkWriter* w) {
+             begin_chunk(w, CHUNK_MATERIAL_SHININESS);
+             put_chunk_header(w, CHUNK_PERCENT_INT, 6 + 1);
+             put_u8(w, 40);
+             end_chunk(w);
+         }},
+        {"texture name without its end inside its chunk",
+         [](ChunkWriter* w) {
+             begin_chunk(w, CHUNK_MATERIAL_TEXTURE_MAP);
+             put_chunk_header(w, CHUNK_MAP_FILE_NAME, 6 + 4);
+             put_bytes(w, "WOOD", 4);
+             put_floats_chunk(w, CHUNK_MAP_U_SCALE, {2.0f});
+             end_chunk(w);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        size_t cut = 0;
+        std::vector<uint8_t> whole = editor([&](ChunkWriter* w) {
+            begin_material(w, "M");
+            c.damage(w);
+            cut = w->bytes.size();
+            put_percent_property(w, CHUNK_MATERIAL_TRANSPARENCY, 50);
+            end_chunk(w);
+        });
+        std::vector<uint8_t> cut_short(whole.begin(), whole.begin() + (long)cut);
+        for (const std::vector<uint8_t>* bytes : {&whole, &cut_short}) {
+            for (bool file : {false, true}) {
+                SCOPED_TRACE(testing::Message()
+                             << (bytes == &whole ? "whole" : "cut short") << ", " << (file ? "file" : "memory"));
+                Loaded loaded = file ? load_file(*bytes) : load_memory(*bytes);
+                Loaded unread = load_ignoring_material_properties(*bytes, file);
+                EXPECT_EQ(loaded.scene != nullptr, unread.scene != nullptr);
+                EXPECT_EQ(loaded.error, unread.error);
+            }
+        }
+        Loaded loaded = load_memory(whole);
+        ASSERT_NE(loaded.scene, nullptr) << loaded.error;
+        Material want = default_material();
+        strcpy(want.name, "M");
+        want.transparency = 0.5f;
+        EXPECT_EQ(memcmp(&loaded.scene->materials[0], &want, sizeof want), 0);
+    }
 }
 
 }  // namespace
