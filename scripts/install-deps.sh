@@ -24,7 +24,8 @@ packages=(
   libstb-dev                           # stb_image: texture images, compiled into both builds
   libx11-dev libgl-dev                 # headsaver, the Linux saver: Xlib, GLX (glvnd)
   xscreensaver x11-xserver-utils       # its end-to-end tests: the daemon, xhost
-  dpkg-dev                             # its Debian package: dpkg-shlibdeps for CPack
+  dpkg-dev                             # its Debian package: dpkg-shlibdeps for CPack, dpkg-buildflags
+  lintian                              # ... checked as Debian checks its packages
   "$@"
 )
 

@@ -7,7 +7,7 @@
 #                                  program in /usr/libexec/xscreensaver/, its
 #                                  option file in /usr/share/xscreensaver/
 #                                  config/, its manual page, its copyright
-#                                  file), made by CPack
+#                                  file and changelog), made by CPack
 #   SHA256SUMS                     checksums of the files above
 # The version is the one in CMakeLists.txt's project() call. Two runs from
 # the same commit give the same Windows files: the saver is linked without a
@@ -61,7 +61,7 @@ tools=(sha256sum)
 for product in "${products[@]}"; do
   case $product in
     windows) tools+=(i686-w64-mingw32-strip zip makensis) ;;
-    debian) tools+=(cpack dpkg-deb dpkg-shlibdeps) ;;
+    debian) tools+=(cpack dpkg-deb dpkg-shlibdeps dpkg-buildflags) ;;
   esac
 done
 for tool in "${tools[@]}"; do
@@ -131,11 +131,16 @@ package_windows() {
 # --- Debian -------------------------------------------------------------------
 
 # Builds headsaver alone, optimised and without the sanitizers (a sanitised
-# program would depend on their libraries); installing, which CPack does,
-# then builds nothing else.
+# program would depend on their libraries), with the flags Debian builds its
+# packages with, all hardening on (fortified functions, relocations bound
+# and made read-only at start); installing, which CPack does, then builds
+# nothing else.
 build_debian() {
   debian_build=${PACKAGE_BUILD_DIR:-$root/build/package}
+  local flags=(env DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get)
   cmake -S "$root" -B "$debian_build" -DCMAKE_BUILD_TYPE=Release -DSAVER_TESTS=OFF -DSAVER_SANITIZE=OFF \
+    -DCMAKE_CXX_FLAGS="$("${flags[@]}" CPPFLAGS) $("${flags[@]}" CXXFLAGS)" \
+    -DCMAKE_EXE_LINKER_FLAGS="$("${flags[@]}" LDFLAGS)" \
     -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
   cmake --build "$debian_build" -j2 --target headsaver headsaver_docs >/dev/null
 }
