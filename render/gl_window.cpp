@@ -19,6 +19,7 @@ HWND g_hwnd = nullptr;
 HDC g_hdc = nullptr;
 HGLRC g_hrc = nullptr;
 bool g_fullscreen = false;
+int(WINAPI* g_system_metric)(int index) = GetSystemMetrics;
 // The first four fields are constant; colour and depth bits are filled in by
 // the first call of open_gl_window that gets a window.
 // clang-format off
@@ -120,8 +121,8 @@ BOOL CALLBACK add_monitor(HMONITOR handle, HDC, LPRECT, LPARAM list)
 void gather_monitors(MonitorViewsInput* input)
 {
     input->count = 0;
-    input->virtual_screen = {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-                             GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    input->virtual_screen = {g_system_metric(SM_XVIRTUALSCREEN), g_system_metric(SM_YVIRTUALSCREEN),
+                             g_system_metric(SM_CXVIRTUALSCREEN), g_system_metric(SM_CYVIRTUALSCREEN)};
     EnumDisplayMonitors(nullptr, nullptr, add_monitor, (LPARAM)input);
 }
 

@@ -16,6 +16,10 @@ extern HDC g_hdc;              // the GL window's own device context
 extern HGLRC g_hrc;            // the rendering context on g_hdc, current while open
 extern bool g_fullscreen;      // the full-screen run asked for (and kept) its display mode
 extern PIXELFORMATDESCRIPTOR g_pixel_format_desc;
+// Where the full-screen window reads the virtual screen's origin and size
+// (SM_XVIRTUALSCREEN and the like): GetSystemMetrics. A test build may put
+// its own function here to place the virtual screen elsewhere.
+extern int(WINAPI* g_system_metric)(int index);
 
 // Registers the "OpenGL" class, switches the display to width x height at
 // bits per pixel when fullscreen is set (asking whether to go on windowed

@@ -1,17 +1,19 @@
 // configure_window.cpp - the configure window's settings and dialog keys;
 // see configure_window.h. A file chosen is loaded with the reader at once
-// and taken only when it can be shown; every change goes to the registry as
-// it is made (settings_win32.cpp). Texts are English, or Swedish for a user
-// whose language is Swedish, as the installer's; Windows-1252.
+// and taken only when it can be shown; each change writes its one value to
+// the registry as it is made (settings_win32.cpp). Texts are English, or
+// Swedish for a user whose language is Swedish, as the installer's; they
+// and the model's name are wide text, so they read right in any code page.
 #include "configure_window.h"
 
 #include <stdio.h>
 #include <string.h>
+#include <wchar.h>
 
 #include "model_choice.h"
 
 Settings g_configure_settings;
-BOOL(WINAPI* g_open_file_dialog)(OPENFILENAMEA* dialog) = GetOpenFileNameA;
+BOOL(WINAPI* g_open_file_dialog)(OPENFILENAMEW* dialog) = GetOpenFileNameW;
 
 namespace {
 
@@ -20,45 +22,48 @@ namespace {
 HWND g_configure_focus = nullptr;
 
 struct ConfigureTexts {
-    const char* model;         // label
-    const char* medal_name;    // shown for the model when it is the medal
-    const char* choose;        // button
-    const char* medal;         // button
-    const char* not_shown;     // file name, then the reason
-    const char* not_saved;     // the registry refused
-    const char* monitors;      // label
-    const char* layouts[3];    // in MonitorLayout's order
-    const char* plain;         // check box
-    const char* dialog_title;  // of the Open dialog
-    const char* filter;        // of the Open dialog: pairs of zero-ended texts, then a zero
+    const wchar_t* model;         // label
+    const wchar_t* medal_name;    // shown for the model when it is the medal
+    const wchar_t* choose;        // button
+    const wchar_t* medal;         // button
+    const wchar_t* not_shown;     // file name, then the reason
+    const wchar_t* too_long;      // the reason for a path longer than the settings keep
+    const wchar_t* not_saved;     // the registry refused
+    const wchar_t* monitors;      // label
+    const wchar_t* layouts[3];    // in MonitorLayout's order
+    const wchar_t* plain;         // check box
+    const wchar_t* dialog_title;  // of the Open dialog
+    const wchar_t* filter;        // of the Open dialog: pairs of zero-ended texts, then a zero
 };
 
 const ConfigureTexts ENGLISH_TEXTS = {
-    "Model:",
-    "The medal (built in)",
-    "Choose\x85",
-    "Medal",
-    "Cannot show %s: %s",
-    "The settings could not be saved.",
-    "Monitors:",
-    {"A view on each monitor", "One view across all monitors", "The primary monitor only"},
-    "Plain look (white, as the medal)",
-    "Choose a 3DS model",
-    "3DS models (*.3ds)\0*.3ds\0",
+    L"Model:",
+    L"The medal (built in)",
+    L"Choose\u2026",
+    L"Medal",
+    L"Cannot show %ls: %ls",
+    L"the path is too long",
+    L"The settings could not be saved.",
+    L"Monitors:",
+    {L"A view on each monitor", L"One view across all monitors", L"The primary monitor only"},
+    L"Plain look (white, as the medal)",
+    L"Choose a 3DS model",
+    L"3DS models (*.3ds)\0*.3ds\0",
 };
 
 const ConfigureTexts SWEDISH_TEXTS = {
-    "Modell:",
-    "Medaljen (inbyggd)",
-    "V\xE4lj\x85",
-    "Medaljen",
-    "Kan inte visa %s: %s",
-    "Inst\xE4llningarna kunde inte sparas.",
-    "Sk\xE4rmar:",
-    {"En bild p\xE5 varje sk\xE4rm", "En bild \xF6ver alla sk\xE4rmar", "Bara huvudsk\xE4rmen"},
-    "Enkelt utseende (vit som medaljen)",
-    "V\xE4lj en 3DS-modell",
-    "3DS-modeller (*.3ds)\0*.3ds\0",
+    L"Modell:",
+    L"Medaljen (inbyggd)",
+    L"V\u00E4lj\u2026",
+    L"Medaljen",
+    L"Kan inte visa %ls: %ls",
+    L"s\u00F6kv\u00E4gen \u00E4r f\u00F6r l\u00E5ng",
+    L"Inst\u00E4llningarna kunde inte sparas.",
+    L"Sk\u00E4rmar:",
+    {L"En bild p\u00E5 varje sk\u00E4rm", L"En bild \u00F6ver alla sk\u00E4rmar", L"Bara huvudsk\u00E4rmen"},
+    L"Enkelt utseende (vit som medaljen)",
+    L"V\u00E4lj en 3DS-modell",
+    L"3DS-modeller (*.3ds)\0*.3ds\0",
 };
 
 // The settings' column, in client pixels: right of the picture (7, 7,
@@ -77,60 +82,90 @@ const ConfigureTexts* texts()
     return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_SWEDISH ? &SWEDISH_TEXTS : &ENGLISH_TEXTS;
 }
 
-HWND add_control(HWND window, HINSTANCE instance, const char* class_name, const char* text, DWORD style, int x, int y,
-                 int width, int height, int id)
+HWND add_control(HWND window, HINSTANCE instance, const wchar_t* class_name, const wchar_t* text, DWORD style, int x,
+                 int y, int width, int height, int id)
 {
-    HWND control = CreateWindowExA(0, class_name, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, window,
+    HWND control = CreateWindowExW(0, class_name, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, window,
                                    (HMENU)(INT_PTR)id, instance, nullptr);
-    SendMessageA(control, WM_SETFONT, (WPARAM)GetStockObject(DEFAULT_GUI_FONT), FALSE);
+    SendMessageW(control, WM_SETFONT, (WPARAM)GetStockObject(DEFAULT_GUI_FONT), FALSE);
     return control;
+}
+
+// The file's name in path (UTF-8) as wide text.
+void wide_file_name(const char* path, wchar_t* name, size_t name_size)
+{
+    if (!utf8_to_wide(model_file_name(path), name, name_size)) name[0] = L'\0';
 }
 
 void show_model_name(HWND window)
 {
     const char* model = g_configure_settings.model;
-    SetDlgItemTextA(window, CONTROL_MODEL_NAME, model[0] ? model_file_name(model) : texts()->medal_name);
+    wchar_t name[SETTINGS_MODEL_SIZE];
+    wide_file_name(model, name, SETTINGS_MODEL_SIZE);
+    SetDlgItemTextW(window, CONTROL_MODEL_NAME, model[0] ? name : texts()->medal_name);
 }
 
-// Saves the settings; says so in the problem line when the registry refuses.
-void save(HWND window)
+// The problem line: "Cannot show NAME: why" (why in the C library's or the
+// reader's text, the ANSI code page), or nothing.
+void show_problem(HWND window, const wchar_t* name, const wchar_t* why)
 {
-    if (!write_settings(&g_configure_settings)) SetDlgItemTextA(window, CONTROL_MODEL_PROBLEM, texts()->not_saved);
+    wchar_t problem[SETTINGS_MODEL_SIZE + 400] = L"";
+    if (name) _snwprintf(problem, sizeof problem / sizeof problem[0] - 1, texts()->not_shown, name, why);
+    SetDlgItemTextW(window, CONTROL_MODEL_PROBLEM, problem);
 }
 
-// Takes path as the model when the reader can show it; otherwise shows why
-// and keeps the earlier choice.
-void take_model(HWND window, const char* path)
+// Says so in the problem line when the registry refused a value.
+void saved(HWND window, bool written)
 {
+    if (!written) SetDlgItemTextW(window, CONTROL_MODEL_PROBLEM, texts()->not_saved);
+}
+
+// Takes the file at path (wide, as the Open dialog gives it) as the model
+// when the reader can show it; otherwise shows why and keeps the earlier
+// choice.
+void take_model(HWND window, const wchar_t* path)
+{
+    char utf8_path[SETTINGS_MODEL_SIZE];
+    if (WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, path, -1, utf8_path, sizeof utf8_path, nullptr, nullptr) ==
+        0) {
+        const wchar_t* name = path;
+        for (const wchar_t* p = path; *p; p++) {
+            if (*p == L'\\' || *p == L'/' || *p == L':') name = p + 1;
+        }
+        show_problem(window, name, texts()->too_long);
+        return;
+    }
+    wchar_t name[SETTINGS_MODEL_SIZE];
+    wide_file_name(utf8_path, name, SETTINGS_MODEL_SIZE);
     char why[300] = "";
-    Scene* scene = load_users_model(path, open_model_file, why, sizeof why);
+    Scene* scene = load_users_model(utf8_path, open_model_file, why, sizeof why);
     if (!scene) {
-        char problem[600];
-        snprintf(problem, sizeof problem, texts()->not_shown, model_file_name(path), why);
-        SetDlgItemTextA(window, CONTROL_MODEL_PROBLEM, problem);
+        wchar_t wide_why[300];
+        if (MultiByteToWideChar(CP_ACP, 0, why, -1, wide_why, 300) == 0) wide_why[0] = L'\0';
+        show_problem(window, name, wide_why);
         return;
     }
     free_scene(scene);
-    snprintf(g_configure_settings.model, sizeof g_configure_settings.model, "%s", path);
-    SetDlgItemTextA(window, CONTROL_MODEL_PROBLEM, "");
+    memcpy(g_configure_settings.model, utf8_path, sizeof utf8_path);
+    show_problem(window, nullptr, nullptr);
     show_model_name(window);
-    save(window);
+    saved(window, write_model_setting(g_configure_settings.model));
 }
 
 // The Open dialog, in the folder of the model chosen before, showing 3DS
 // files.
 void choose_model(HWND window)
 {
-    char path[SETTINGS_MODEL_SIZE];
-    snprintf(path, sizeof path, "%s", g_configure_settings.model);
-    OPENFILENAMEA dialog;
+    wchar_t path[SETTINGS_MODEL_SIZE];
+    utf8_to_wide(g_configure_settings.model, path, SETTINGS_MODEL_SIZE);
+    OPENFILENAMEW dialog;
     memset(&dialog, 0, sizeof dialog);
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = window;
     dialog.lpstrFilter = texts()->filter;
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = path;
-    dialog.nMaxFile = sizeof path;
+    dialog.nMaxFile = SETTINGS_MODEL_SIZE;
     dialog.lpstrTitle = texts()->dialog_title;
     dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     if (g_open_file_dialog(&dialog)) take_model(window, path);
@@ -145,23 +180,23 @@ void on_command(HWND window, int id, int notification)
     case CONTROL_MEDAL:
         if (notification != BN_CLICKED) break;
         g_configure_settings.model[0] = '\0';
-        SetDlgItemTextA(window, CONTROL_MODEL_PROBLEM, "");
+        show_problem(window, nullptr, nullptr);
         show_model_name(window);
-        save(window);
+        saved(window, write_model_setting(""));
         break;
     case CONTROL_MONITORS: {
         if (notification != CBN_SELCHANGE) break;
         LRESULT chosen = SendDlgItemMessageA(window, CONTROL_MONITORS, CB_GETCURSEL, 0, 0);
         if (chosen < MONITORS_EACH || chosen > MONITORS_PRIMARY) break;
         g_configure_settings.monitors = (MonitorLayout)chosen;
-        save(window);
+        saved(window, write_number_setting(SETTING_MONITORS, (uint32_t)chosen));
         break;
     }
     case CONTROL_PLAIN:
         if (notification != BN_CLICKED) break;
         g_configure_settings.look =
             IsDlgButtonChecked(window, CONTROL_PLAIN) == BST_CHECKED ? LOOK_PLAIN : LOOK_AS_FILE;
-        save(window);
+        saved(window, write_number_setting(SETTING_LOOK, (uint32_t)g_configure_settings.look));
         break;
     }
 }
@@ -173,23 +208,23 @@ void create_configure_controls(HWND window, HINSTANCE instance)
     read_settings(&g_configure_settings);
     const ConfigureTexts* t = texts();
     const int x = COLUMN_X;
-    add_control(window, instance, "Static", t->model, SS_NOPREFIX, x, 7, COLUMN_WIDTH, LINE_HEIGHT,
+    add_control(window, instance, L"Static", t->model, SS_NOPREFIX, x, 7, COLUMN_WIDTH, LINE_HEIGHT,
                 CONTROL_MODEL_LABEL);
-    add_control(window, instance, "Static", "", SS_NOPREFIX | SS_ENDELLIPSIS, x, 25, COLUMN_WIDTH, LINE_HEIGHT,
+    add_control(window, instance, L"Static", L"", SS_NOPREFIX | SS_ENDELLIPSIS, x, 25, COLUMN_WIDTH, LINE_HEIGHT,
                 CONTROL_MODEL_NAME);
-    add_control(window, instance, "Button", t->choose, WS_TABSTOP | BS_PUSHBUTTON, x, 45, HALF_WIDTH, BUTTON_HEIGHT,
+    add_control(window, instance, L"Button", t->choose, WS_TABSTOP | BS_PUSHBUTTON, x, 45, HALF_WIDTH, BUTTON_HEIGHT,
                 CONTROL_CHOOSE);
-    add_control(window, instance, "Button", t->medal, WS_TABSTOP | BS_PUSHBUTTON, x + COLUMN_WIDTH - HALF_WIDTH, 45,
+    add_control(window, instance, L"Button", t->medal, WS_TABSTOP | BS_PUSHBUTTON, x + COLUMN_WIDTH - HALF_WIDTH, 45,
                 HALF_WIDTH, BUTTON_HEIGHT, CONTROL_MEDAL);
-    add_control(window, instance, "Static", "", SS_NOPREFIX, x, 75, COLUMN_WIDTH, 4 * LINE_HEIGHT,
+    add_control(window, instance, L"Static", L"", SS_NOPREFIX, x, 75, COLUMN_WIDTH, 4 * LINE_HEIGHT,
                 CONTROL_MODEL_PROBLEM);
-    add_control(window, instance, "Static", t->monitors, SS_NOPREFIX, x, 145, COLUMN_WIDTH, LINE_HEIGHT,
+    add_control(window, instance, L"Static", t->monitors, SS_NOPREFIX, x, 145, COLUMN_WIDTH, LINE_HEIGHT,
                 CONTROL_MONITORS_LABEL);
-    HWND layouts = add_control(window, instance, "ComboBox", "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, x, 163,
+    HWND layouts = add_control(window, instance, L"ComboBox", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, x, 163,
                                COLUMN_WIDTH, 100, CONTROL_MONITORS);
-    for (const char* layout : t->layouts) SendMessageA(layouts, CB_ADDSTRING, 0, (LPARAM)layout);
+    for (const wchar_t* layout : t->layouts) SendMessageW(layouts, CB_ADDSTRING, 0, (LPARAM)layout);
     SendMessageA(layouts, CB_SETCURSEL, (WPARAM)g_configure_settings.monitors, 0);
-    add_control(window, instance, "Button", t->plain, WS_TABSTOP | BS_AUTOCHECKBOX, x, 197, COLUMN_WIDTH, 20,
+    add_control(window, instance, L"Button", t->plain, WS_TABSTOP | BS_AUTOCHECKBOX, x, 197, COLUMN_WIDTH, 20,
                 CONTROL_PLAIN);
     CheckDlgButton(window, CONTROL_PLAIN, g_configure_settings.look == LOOK_PLAIN ? BST_CHECKED : BST_UNCHECKED);
     show_model_name(window);

@@ -1,8 +1,8 @@
 // configure_window.h - the configure window's settings: the model, the
 // monitors and the look, as controls at the right of the picture, each
-// change saved as it is made; and the keyboard of a dialog (Tab between the
-// controls; Enter and Escape close as the button does). Win32; called from
-// saver_window_proc's configure branches.
+// change saved as it is made (the one value changed); and the keyboard of a
+// dialog (Tab between the controls; Enter and Escape close as the button
+// does). Win32; called from saver_window_proc's configure branches.
 #ifndef SHELL_CONFIGURE_WINDOW_H
 #define SHELL_CONFIGURE_WINDOW_H
 
@@ -26,12 +26,14 @@ enum ConfigureControl {
     CONTROL_PLAIN = 108,     // check box: Look is LOOK_PLAIN when checked
 };
 
-// The settings as the window shows and last saved them.
+// The settings as the window shows them: read when it opens, then each as
+// the user changes it. Only the value changed is written, so what changed
+// meanwhile elsewhere (another settings window, the registry) stays.
 extern Settings g_configure_settings;
 
-// How the Open dialog is shown: GetOpenFileNameA. A test build may put its
+// How the Open dialog is shown: GetOpenFileNameW. A test build may put its
 // own function here to choose a file without a dialog.
-extern BOOL(WINAPI* g_open_file_dialog)(OPENFILENAMEA* dialog);
+extern BOOL(WINAPI* g_open_file_dialog)(OPENFILENAMEW* dialog);
 
 // Reads the user's settings and creates their controls beside the picture,
 // after the window's button; grows the window to the right and down where it

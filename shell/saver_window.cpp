@@ -188,7 +188,12 @@ LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM w_param, LP
         break;
     case WM_SYSCOMMAND:
         // The whole value: a command with any of its low four bits set is
-        // not one of these two.
+        // not one of these two. The saver refuses both; the configure
+        // window closes on the close command (Alt+F4) as on its button.
+        if (w_param == SC_CLOSE && g_is_configure) {
+            PostMessageA(window, WM_CLOSE, 0, 0);
+            return 0;
+        }
         if (w_param == SC_CLOSE || w_param == SC_SCREENSAVE) return 0;
         break;
     case WM_MOUSEMOVE:

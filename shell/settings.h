@@ -49,16 +49,35 @@ void take_setting_value(Settings* settings, const char* name, uint32_t type, con
 const char* model_file_name(const char* path);
 
 // --- The platform's part (settings_win32.cpp) ---
+//
+// Paths are UTF-8 inside the program (the record, the reader's opener, the
+// texture folder), so a path in any language reads the same on every front
+// end; the registry, the Open dialog and the files are reached with the
+// platform's wide (UTF-16) calls.
 
-// The defaults, then each value found under HKCU\Software\Head.
+// The defaults, then each value found under HKCU\Software\Head. A Model
+// whose UTF-8 form does not fit the record reads as none.
 void read_settings(Settings* settings);
 
-// Writes all three values under HKCU\Software\Head, creating the key if it
-// is missing. False when the key cannot be opened or a value not written.
-bool write_settings(const Settings* settings);
+// Write one value under HKCU\Software\Head, creating the key if it is
+// missing, and leave the others as they are: the path of the model (UTF-8;
+// "" for the medal), or a number (Monitors, Look). False when the key
+// cannot be opened or the value not written.
+bool write_model_setting(const char* path);
+bool write_number_setting(const char* name, uint32_t value);
 
-// Opens the user's model file for binary reading; null on failure, with
-// the C library's reason in why (why_size bytes).
+// Opens the user's model file (path in UTF-8) for binary reading; null on
+// failure, with the C library's reason in why (why_size bytes).
 FILE* open_model_file(const char* path, char* why, size_t why_size);
+
+// Opens a texture image: the folder (UTF-8, as model_folder gives it) and
+// the name as the model gives it (UTF-8 when it is valid UTF-8, else in the
+// user's ANSI code page, as older modelling programs wrote it). Suits
+// g_open_texture_file.
+FILE* open_texture_file(const char* folder, const char* name);
+
+// The UTF-8 text into wide (wide_size characters, with its zero); false,
+// with wide empty, when it is not UTF-8 or does not fit.
+bool utf8_to_wide(const char* text, wchar_t* wide, size_t wide_size);
 
 #endif

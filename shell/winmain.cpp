@@ -130,6 +130,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous_instance, LPSTR comman
 
     Settings settings;
     read_settings(&settings);
+    // The user's model's path is UTF-8, and so is its texture folder.
+    g_open_texture_file = open_texture_file;
     g_monitor_layout = settings.monitors;
 
     register_saver_class(instance);

@@ -31,16 +31,52 @@ std::string source_path(const char* relative)
     return path;
 }
 
-// The Open dialog's stand-in: it "chooses" g_chosen (cancels when empty)
-// and keeps the filter's first pattern.
+// The Open dialog's stand-in: it "chooses" g_chosen (UTF-8; cancels when
+// empty) and keeps the filter's first pattern.
 std::string g_chosen;
-std::string g_pattern;
-BOOL WINAPI choose_file(OPENFILENAMEA* dialog)
+std::wstring g_pattern;
+BOOL WINAPI choose_file(OPENFILENAMEW* dialog)
 {
-    g_pattern = dialog->lpstrFilter + strlen(dialog->lpstrFilter) + 1;
-    if (g_chosen.empty()) return FALSE;
-    strcpy(dialog->lpstrFile, g_chosen.c_str());
-    return TRUE;
+    g_pattern = dialog->lpstrFilter + wcslen(dialog->lpstrFilter) + 1;
+    return !g_chosen.empty() && utf8_to_wide(g_chosen.c_str(), dialog->lpstrFile, dialog->nMaxFile);
+}
+
+// Writes a value under the settings' key as another program would.
+void store(const wchar_t* name, DWORD type, const void* bytes, DWORD size)
+{
+    HKEY key;
+    ASSERT_EQ(
+        RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Head", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
+    RegSetValueExW(key, name, 0, type, (const BYTE*)bytes, size);
+    RegCloseKey(key);
+}
+void store_model(const std::wstring& path)
+{
+    store(L"Model", REG_SZ, path.c_str(), (DWORD)((path.size() + 1) * sizeof(wchar_t)));
+}
+void store_number(const wchar_t* name, DWORD value) { store(name, REG_DWORD, &value, sizeof value); }
+
+// The Model value as stored, whatever its length.
+std::wstring stored_model()
+{
+    wchar_t path[4096] = L"";
+    DWORD size = sizeof path - sizeof path[0];
+    RegGetValueW(HKEY_CURRENT_USER, L"Software\\Head", L"Model", RRF_RT_REG_SZ, nullptr, path, &size);
+    return path;
+}
+
+std::string utf8(const std::wstring& text)
+{
+    char bytes[4096] = "";
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, bytes, sizeof bytes, nullptr, nullptr);
+    return bytes;
+}
+std::wstring utf8_wide(const std::string& text)
+{
+    wchar_t wide[4096] = L"";
+    utf8_to_wide(text.c_str(), wide, 4096);
+    return wide;
 }
 
 Settings saved()
@@ -70,7 +106,7 @@ protected:
     {
         if (window) DestroyWindow(window);
         g_is_configure = 0;
-        g_open_file_dialog = GetOpenFileNameA;
+        g_open_file_dialog = GetOpenFileNameW;
         RegDeleteKeyA(HKEY_CURRENT_USER, SETTINGS_KEY);
     }
     // The configure window as WinMain opens it without a host, active.
@@ -90,6 +126,12 @@ protected:
                                  nullptr, nullptr, g_hinstance, nullptr);
         ASSERT_TRUE(window);
         SetForegroundWindow(window);
+    }
+    std::wstring wide_text(int id)
+    {
+        wchar_t text[600] = L"";
+        GetDlgItemTextW(window, id, text, 600);
+        return text;
     }
     std::string text(int id)
     {
@@ -111,7 +153,7 @@ TEST_F(ConfigureWindow, AFileTheReaderShowsIsSavedOneItRefusesIsToldAndTheEarlie
     const std::string medal_name = text(CONTROL_MODEL_NAME);
     const std::string good = source_path("resources/head.3ds");
     choose(good);
-    EXPECT_EQ(g_pattern, "*.3ds");
+    EXPECT_EQ(g_pattern, L"*.3ds");
     EXPECT_STREQ(saved().model, good.c_str());
     EXPECT_EQ(text(CONTROL_MODEL_NAME), "head.3ds");
 
@@ -169,13 +211,117 @@ TEST_F(ConfigureWindow, KeysWorkAsInADialogAndMouseMovesDoNotClose)
     SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(700, 400));
     SendMessageA(window, WM_KEYDOWN, 'A', 0);
     EXPECT_EQ(closes_posted(window), 0);
-    // Escape, and Enter on a control that is no push button, close it.
+    // Escape, Enter on a control that is no push button, and Alt+F4 (the
+    // close command it posts) close it.
     SetFocus(GetDlgItem(window, CONTROL_PLAIN));
-    for (WPARAM key : {VK_ESCAPE, VK_RETURN}) {
-        MSG press = {GetFocus(), WM_KEYDOWN, key, 0, 0, {0, 0}};
+    const MSG presses[] = {{GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0, 0, {0, 0}},
+                           {GetFocus(), WM_KEYDOWN, VK_RETURN, 0, 0, {0, 0}},
+                           {GetFocus(), WM_SYSKEYDOWN, VK_F4, KF_ALTDOWN << 16, 0, {0, 0}}};
+    for (MSG press : presses) {
         EXPECT_TRUE(IsDialogMessageA(window, &press));
-        EXPECT_EQ(closes_posted(window), 1) << "key " << key;
+        MSG command;
+        while (PeekMessageA(&command, window, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_REMOVE)) DispatchMessageA(&command);
+        EXPECT_EQ(closes_posted(window), 1) << "key " << press.wParam;
     }
+}
+
+// A click on a control of the window while it is inactive: the control
+// takes the focus, then the activation comes (under Wine it may come after
+// the press); the focus stays, so the click is not cancelled.
+TEST_F(ConfigureWindow, ActivationKeepsTheFocusOnTheControlClicked)
+{
+    open();
+    HWND plain = GetDlgItem(window, CONTROL_PLAIN);
+    SendMessageA(plain, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageA(window, WM_ACTIVATE, WA_ACTIVE, 0);
+    SendMessageA(plain, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(GetFocus(), plain);
+    EXPECT_EQ(saved().look, LOOK_PLAIN) << "the click was cancelled";
+}
+
+// Each value missing in turn (and a Model too long for the record, which
+// reads as none, never cut): the others still read, the Model's path in any
+// language.
+TEST_F(ConfigureWindow, ReadSettingsReadsEveryValuePresentWhateverIsMissing)
+{
+    const std::wstring greek = L"C:\\\u039C\u03BF\u03BD\u03C4\u03AD\u03BB\u03B1\\jeep.3ds";  // Μοντέλα
+    const std::string greek_utf8 = "C:\\\xCE\x9C\xCE\xBF\xCE\xBD\xCF\x84\xCE\xAD\xCE\xBB\xCE\xB1\\jeep.3ds";
+    const std::wstring too_long(SETTINGS_MODEL_SIZE / 2, L'\u03A9');  // Ω: two bytes of UTF-8 each
+    const struct {
+        const wchar_t* missing;
+        std::wstring model;
+        Settings expected;
+    } cases[] = {
+        {L"Model", greek, {"", MONITORS_PRIMARY, LOOK_PLAIN}},
+        {L"Monitors", greek, {"", MONITORS_EACH, LOOK_PLAIN}},
+        {L"Look", greek, {"", MONITORS_PRIMARY, LOOK_AS_FILE}},
+        {L"", too_long, {"", MONITORS_PRIMARY, LOOK_PLAIN}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.missing);
+        store_model(c.model);
+        store_number(L"Monitors", MONITORS_PRIMARY);
+        store_number(L"Look", LOOK_PLAIN);
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Head", c.missing);
+        const Settings read = saved();
+        EXPECT_EQ(read.model, wcscmp(c.missing, L"Model") == 0 || c.model == too_long ? "" : greek_utf8);
+        EXPECT_EQ(read.monitors, c.expected.monitors);
+        EXPECT_EQ(read.look, c.expected.look);
+    }
+}
+
+// Each control writes only its own value: what another settings window or
+// program stored meanwhile stays, and so does a Model too long for the
+// window to keep.
+TEST_F(ConfigureWindow, AChangeWritesOnlyItsOwnValue)
+{
+    const std::wstring too_long(SETTINGS_MODEL_SIZE + 10, L'a');
+    store_model(too_long);
+    open();
+    store_number(L"Monitors", MONITORS_PRIMARY);
+    SendDlgItemMessageA(window, CONTROL_PLAIN, BM_CLICK, 0, 0);
+    EXPECT_EQ(saved().look, LOOK_PLAIN);
+    EXPECT_EQ(saved().monitors, MONITORS_PRIMARY);
+    EXPECT_EQ(stored_model(), too_long);
+
+    store_number(L"Look", LOOK_AS_FILE);
+    SendDlgItemMessageA(window, CONTROL_MONITORS, CB_SETCURSEL, MONITORS_ACROSS, 0);
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(CONTROL_MONITORS, CBN_SELCHANGE),
+                 (LPARAM)GetDlgItem(window, CONTROL_MONITORS));
+    EXPECT_EQ(saved().monitors, MONITORS_ACROSS);
+    EXPECT_EQ(saved().look, LOOK_AS_FILE);
+    EXPECT_EQ(stored_model(), too_long);
+
+    store_number(L"Monitors", MONITORS_PRIMARY);
+    choose(source_path("resources/head.3ds"));
+    EXPECT_EQ(saved().monitors, MONITORS_PRIMARY);
+    EXPECT_EQ(saved().look, LOOK_AS_FILE);
+}
+
+// A model in a folder named in Greek, whatever the user's ANSI code page:
+// taken when chosen, its name shown, its textures' folder opened; a missing
+// one named in Greek is told by its name.
+TEST_F(ConfigureWindow, AModelInAFolderNamedInGreekIsTakenAndNamed)
+{
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    wcscat(folder, L"\u039C\u03BF\u03BD\u03C4\u03AD\u03BB\u03B1\\");  // Μοντέλα
+    CreateDirectoryW(folder, nullptr);
+    const std::wstring model = std::wstring(folder) + L"head.3ds";
+    ASSERT_TRUE(CopyFileW(utf8_wide(source_path("resources/head.3ds")).c_str(), model.c_str(), FALSE));
+    open();
+    choose(utf8(model));
+    EXPECT_EQ(saved().model, utf8(model));
+    EXPECT_EQ(wide_text(CONTROL_MODEL_NAME), L"head.3ds");
+    EXPECT_EQ(wide_text(CONTROL_MODEL_PROBLEM), L"");
+    FILE* texture = open_texture_file(utf8(folder).c_str(), "head.3ds");
+    EXPECT_TRUE(texture) << "the texture opener";
+    if (texture) fclose(texture);
+
+    choose(utf8(folder) + "\xCE\x86\xCE\xB3\xCE\xB1\xCE\xBB\xCE\xBC\xCE\xB1.3ds");  // Άγαλμα.3ds
+    EXPECT_EQ(wide_text(CONTROL_MODEL_PROBLEM),
+              L"Cannot show \u0386\u03B3\u03B1\u03BB\u03BC\u03B1.3ds: No such file or directory");
+    EXPECT_EQ(saved().model, utf8(model));
 }
 
 }  // namespace

@@ -155,6 +155,7 @@ protected:
         take_posted(nullptr, WM_QUIT);
         g_frame_pause = Sleep;
         g_default_window_proc = DefWindowProcA;
+        g_system_metric = GetSystemMetrics;
         EXPECT_EQ(boxes_shown(), std::vector<std::string>{});
     }
     HWND window = nullptr;
@@ -228,6 +229,8 @@ TEST_F(SaverWindow, ConfigureWindowClosesOnItsButtonOverAHostToo)
         EXPECT_EQ(take_posted(window, WM_CLOSE), 0) << "a key";
         SendMessageA(window, WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), 0);
         EXPECT_EQ(take_posted(window, WM_CLOSE), 1) << "the button";
+        SendMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+        EXPECT_EQ(take_posted(window, WM_CLOSE), 1) << "the close command (Alt+F4)";
         DestroyWindow(window);
     }
     g_is_configure = 0;
@@ -254,7 +257,14 @@ TEST_F(SaverWindow, CloseAndScreenSaveCommandsAreRefusedExactly)
     g_commands_passed_on.clear();
     const WPARAM refused[] = {SC_CLOSE, SC_SCREENSAVE};
     const WPARAM passed_on[] = {SC_CLOSE | 1, SC_SCREENSAVE + 1, SC_MINIMIZE};
-    for (WPARAM command : refused) EXPECT_EQ(SendMessageA(window, WM_SYSCOMMAND, command, 0), 0) << command;
+    for (uint8_t preview : {0, 1}) {
+        g_is_preview = preview;
+        for (WPARAM command : refused) {
+            EXPECT_EQ(SendMessageA(window, WM_SYSCOMMAND, command, 0), 0) << command << " preview " << (int)preview;
+        }
+    }
+    g_is_preview = 0;
+    EXPECT_EQ(take_posted(window, WM_CLOSE), 0);
     for (WPARAM command : passed_on) EXPECT_EQ(SendMessageA(window, WM_SYSCOMMAND, command, 0), PASSED_ON) << command;
     EXPECT_EQ(g_commands_passed_on, std::vector<WPARAM>(passed_on, passed_on + 3));
     g_default_window_proc = DefWindowProcA;
@@ -384,6 +394,34 @@ TEST_F(SaverWindow, DisplayChangeSpansTheVirtualScreenAgainInTheFullScreenRunOnl
         close_gl_window();
         take_posted(nullptr, WM_QUIT);
     }
+    g_monitor_views = MonitorViews{};
+}
+
+// The virtual screen as on a desk whose second monitor is left of the
+// primary: it starts at a negative x.
+const int LEFT_MONITOR_WIDTH = 640;
+int WINAPI monitor_left_of_primary(int index)
+{
+    if (index == SM_XVIRTUALSCREEN) return -LEFT_MONITOR_WIDTH;
+    if (index == SM_CXVIRTUALSCREEN) return LEFT_MONITOR_WIDTH + GetSystemMetrics(SM_CXSCREEN);
+    return GetSystemMetrics(index);
+}
+
+TEST_F(SaverWindow, FullScreenWindowLiesAtTheVirtualScreensOriginLeftOfThePrimary)
+{
+    g_system_metric = monitor_left_of_primary;
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    ASSERT_TRUE(open_gl_window("Head", width, height, 32, true, nullptr));
+    const RECT expected = {-LEFT_MONITOR_WIDTH, 0, width, height};
+    for (const char* when : {"opened", "after a change of monitors"}) {
+        RECT now;
+        GetWindowRect(g_hwnd, &now);
+        EXPECT_TRUE(EqualRect(&now, &expected))
+            << when << ": " << now.left << "," << now.top << " " << now.right - now.left << "x" << now.bottom - now.top;
+        SendMessageA(g_hwnd, WM_DISPLAYCHANGE, 32, MAKELPARAM(width, height));
+    }
+    close_gl_window();
+    take_posted(nullptr, WM_QUIT);
     g_monitor_views = MonitorViews{};
 }
 

@@ -34,6 +34,8 @@ TEST(Settings, EachValueReadsOnlyWithItsTypeSizeAndRange)
         {"Monitors", DWORD_LE, dword(2), "", MONITORS_PRIMARY, LOOK_AS_FILE},
         {"Monitors", DWORD_LE, dword(3), "", MONITORS_EACH, LOOK_AS_FILE},
         {"Monitors", DWORD_LE, dword(1).substr(0, 3), "", MONITORS_EACH, LOOK_AS_FILE},
+        {"Monitors", DWORD_LE, dword(1) + "x", "", MONITORS_EACH, LOOK_AS_FILE},
+        {"Look", DWORD_LE, dword(1) + dword(0), "", MONITORS_EACH, LOOK_AS_FILE},
         {"Monitors", SZ, std::string("1\0", 2), "", MONITORS_EACH, LOOK_AS_FILE},
         {"Monitors", DWORD_BE, dword(1), "", MONITORS_EACH, LOOK_AS_FILE},
         {"Monitors", QWORD, dword(1) + dword(0), "", MONITORS_EACH, LOOK_AS_FILE},
