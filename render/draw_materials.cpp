@@ -25,6 +25,9 @@
 //   the meshes' order (not sorted by depth).
 // - Map coordinates: u' = u * scale_u + offset_u, v' = v * scale_v +
 //   offset_v; the image repeats outside 0..1; (0, 0) is its bottom-left.
+// - Texture names are opened inside the model's folder only (see
+//   texture_name_inside_folder): a name leading out of it, or to a device,
+//   leaves the material's colour.
 // - Within a mesh the faces are sent grouped by material (stable order), so
 //   the state changes once per material, not per face.
 #include "draw_materials.h"
@@ -352,7 +355,12 @@ void load_scene_textures()
         char name[sizeof scene->materials[i].texture_file + 1];
         memcpy(name, scene->materials[i].texture_file, sizeof scene->materials[i].texture_file);
         name[sizeof name - 1] = '\0';
-        if (name[0] == '\0') continue;
+        // Only names inside the model's folder are opened; a backslash
+        // between folders becomes a slash, which both systems take.
+        if (!texture_name_inside_folder(name)) continue;
+        for (char* c = name; *c != '\0'; ++c) {
+            if (*c == '\\') *c = '/';
+        }
         FILE* file = g_open_texture_file(g_texture_folder, name);
         if (file == nullptr) continue;
         TextureImage image;

@@ -1,7 +1,9 @@
 // stb_image_impl.cpp - the one copy of stb_image's decoder (Debian's
 // libstb-dev), limited to the formats texture images come in and to images
 // in memory (texture.cpp reads the files). Its own warnings are quieted
-// here, for this file only; the project's flags stay as they are.
+// here, for this file only; the project's flags stay as they are. Its
+// allocator is the C library's (the default), so texture.cpp releases the
+// pixels it returns with free.
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_BMP
 #define STBI_ONLY_TGA

@@ -1,6 +1,7 @@
-// texture.cpp - texture images: read, checked against the limits, decoded by
-// stb_image to RGBA, turned bottom row first and scaled to power-of-two
-// sides with gluScaleImage. Depends on stb_image, OpenGL 1.1 and GLU.
+// texture.cpp - texture images: their names checked, read, checked against
+// the limits, decoded to RGBA (by stb_image, or by the RLE BMP decoder
+// here), turned bottom row first and scaled to power-of-two sides with
+// gluScaleImage. Depends on stb_image, OpenGL 1.1 and GLU.
 #include "texture.h"
 
 #include <limits.h>
@@ -77,7 +78,204 @@ bool png_first_data_filled(const uint8_t* bytes, size_t size)
     return true;
 }
 
+char upper(char c) { return c >= 'a' && c <= 'z' ? (char)(c - 'a' + 'A') : c; }
+
+// Whether the n bytes at text are word, ignoring ASCII case.
+bool same_word(const char* text, size_t n, const char* word)
+{
+    if (strlen(word) != n) return false;
+    for (size_t i = 0; i < n; ++i) {
+        if (upper(text[i]) != word[i]) return false;
+    }
+    return true;
+}
+
+// Whether a component of a texture name (the n bytes at part, between
+// separators) names a file or folder of its own. Windows reads a component
+// of dots and spaces alone as the folder itself or the one above ("." and
+// "..", also "... " and ". ."), and a device's name as the device whatever
+// follows its first dot ("nul.bmp", "COM1 .tga"); such components, and
+// empty ones, are refused.
+bool component_allowed(const char* part, size_t n)
+{
+    size_t only_dots = 0;
+    while (only_dots < n && (part[only_dots] == '.' || part[only_dots] == ' ')) ++only_dots;
+    if (only_dots == n) return false;
+    size_t base = 0;
+    while (base < n && part[base] != '.') ++base;
+    while (base > 0 && part[base - 1] == ' ') --base;
+    static const char* const DEVICES[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+    for (const char* device : DEVICES) {
+        if (same_word(part, base, device)) return false;
+    }
+    // COM1..COM9 and LPT1..LPT9, also with the superscript digits 1, 2 and
+    // 3 of the Windows code page, which Windows takes as the same devices.
+    if (base == 4 && (same_word(part, 3, "COM") || same_word(part, 3, "LPT"))) {
+        unsigned char digit = (unsigned char)part[3];
+        if ((digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3) return false;
+    }
+    return true;
+}
+
+uint32_t le16(const uint8_t* p) { return (uint32_t)p[0] | (uint32_t)p[1] << 8; }
+uint32_t le32(const uint8_t* p) { return le16(p) | le16(p + 2) << 16; }
+
+// A BMP whose pixels are run-length encoded with palette indexes (RLE8 or
+// RLE4), which stb_image refuses: what its header says.
+struct RleBmp {
+    int width;
+    int height;     // rows, whatever the header's sign
+    bool top_down;  // the header's height is negative: the first row is the top
+    int bits;       // 8 or 4 per index
+    size_t data_at;
+    uint8_t palette[256][4];  // RGBA; entries the file does not give are black
+};
+
+enum RleHeader { NOT_RLE_BMP, RLE_BMP, BAD_RLE_BMP };
+
+// Reads the header of an RLE8 or RLE4 BMP (file header, an information
+// header of 40 bytes or more, the palette). Other streams, BMPs included,
+// are NOT_RLE_BMP; BAD_RLE_BMP for one whose header or palette lies past
+// the end or whose sides are 0 or over the limits.
+RleHeader read_rle_bmp_header(const uint8_t* bytes, size_t size, RleBmp* bmp)
+{
+    if (size < 54 || bytes[0] != 'B' || bytes[1] != 'M') return NOT_RLE_BMP;
+    uint32_t info_size = le32(bytes + 14);
+    uint32_t compression = le32(bytes + 30);
+    bmp->bits = (int)le16(bytes + 28);
+    if (info_size < 40 || !((compression == 1 && bmp->bits == 8) || (compression == 2 && bmp->bits == 4))) {
+        return NOT_RLE_BMP;
+    }
+    int32_t width = (int32_t)le32(bytes + 18);
+    int32_t height = (int32_t)le32(bytes + 22);
+    if (width < 1 || width > TEXTURE_MAX_IMAGE_SIDE || height == 0 || height < -TEXTURE_MAX_IMAGE_SIDE ||
+        height > TEXTURE_MAX_IMAGE_SIDE) {
+        return BAD_RLE_BMP;
+    }
+    bmp->width = width;
+    bmp->height = height < 0 ? -height : height;
+    bmp->top_down = height < 0;
+    if ((size_t)bmp->width * (size_t)bmp->height * 4 > TEXTURE_MAX_DECODED_BYTES) return BAD_RLE_BMP;
+    // The palette follows the information header: as many entries as the
+    // header says (0: all that the index size allows), blue, green, red
+    // and a byte unused.
+    uint32_t colours = le32(bytes + 46);
+    uint32_t most = 1u << bmp->bits;
+    if (colours == 0 || colours > most) colours = most;
+    if (info_size > size - 14 || (size - 14 - info_size) / 4 < colours) return BAD_RLE_BMP;
+    memset(bmp->palette, 0, sizeof bmp->palette);
+    const uint8_t* entry = bytes + 14 + info_size;
+    for (uint32_t i = 0; i < colours; ++i, entry += 4) {
+        bmp->palette[i][0] = entry[2];
+        bmp->palette[i][1] = entry[1];
+        bmp->palette[i][2] = entry[0];
+        bmp->palette[i][3] = 255;
+    }
+    for (uint32_t i = colours; i < 256; ++i) bmp->palette[i][3] = 255;
+    bmp->data_at = le32(bytes + 10);
+    if (bmp->data_at > size) return BAD_RLE_BMP;
+    return RLE_BMP;
+}
+
+// Decodes the pixels of an RLE BMP into RGBA, top row first, in a block
+// from malloc; null when memory runs out. The data is a list of byte pairs:
+// a count above 0 repeats its index (RLE8) or its two indexes in turn, high
+// then low (RLE4); a count of 0 is an escape: 0 ends the row, 1 the image, 2
+// moves right and up by the next two bytes, 3 and more give that many
+// indexes as they are, padded to an even number of bytes. Pixels the data
+// never sets get palette entry 0; indexes past the row or the image are
+// dropped, and data that ends early ends the image.
+uint8_t* decode_rle_bmp(const uint8_t* bytes, size_t size, const RleBmp* bmp)
+{
+    size_t row = (size_t)bmp->width * 4;
+    uint8_t* pixels = (uint8_t*)malloc(row * (size_t)bmp->height);
+    if (pixels == nullptr) return nullptr;
+    for (size_t i = 0; i < (size_t)bmp->width * (size_t)bmp->height; ++i) memcpy(pixels + i * 4, bmp->palette[0], 4);
+    // x and y count from the first pixel the file stores (the bottom-left
+    // one unless top_down); wide enough never to wrap however long the data.
+    int64_t x = 0;
+    int64_t y = 0;
+    auto put = [&](int index) {
+        if (x < bmp->width && y < bmp->height) {
+            size_t out_row = bmp->top_down ? (size_t)y : (size_t)(bmp->height - 1 - y);
+            memcpy(pixels + out_row * row + (size_t)x * 4, bmp->palette[index], 4);
+        }
+        ++x;
+    };
+    size_t at = bmp->data_at;
+    while (y < bmp->height && size - at >= 2) {
+        int count = bytes[at];
+        int value = bytes[at + 1];
+        at += 2;
+        if (count > 0) {
+            if (x >= bmp->width) continue;  // past the row: nothing shows
+            for (int i = 0; i < count; ++i) put(bmp->bits == 8 ? value : (i & 1) != 0 ? value & 15 : value >> 4);
+        } else if (value == 0) {
+            x = 0;
+            ++y;
+        } else if (value == 1) {
+            break;
+        } else if (value == 2) {
+            if (size - at < 2) break;
+            x += bytes[at];
+            y += bytes[at + 1];
+            at += 2;
+        } else {
+            size_t length = bmp->bits == 8 ? (size_t)value : ((size_t)value + 1) / 2;
+            if (size - at < length) break;
+            for (int i = 0; i < value; ++i) {
+                int pair = bytes[at + (bmp->bits == 8 ? (size_t)i : (size_t)i / 2)];
+                put(bmp->bits == 8 ? pair : (i & 1) != 0 ? pair & 15 : pair >> 4);
+            }
+            length += length & 1;
+            at += length < size - at ? length : size - at;
+        }
+    }
+    return pixels;
+}
+
+// Decodes an image of the five formats with stb_image, top row first, into
+// a block to release with free (stb_image's own STBI_FREE); null for data
+// that is corrupt or over the limits, which are checked on the header
+// before anything is decoded.
+uint8_t* decode_with_stb(const uint8_t* bytes, size_t size, int* width, int* height)
+{
+    int channels = 0;
+    // Streams that the decoder itself mishandles, even reading the header.
+    if (!jpeg_tables_fit(bytes, size) || !png_first_data_filled(bytes, size)) return nullptr;
+    if (!stbi_info_from_memory(bytes, (int)size, width, height, &channels)) return nullptr;
+    if (*width < 1 || *height < 1 || *width > TEXTURE_MAX_IMAGE_SIDE || *height > TEXTURE_MAX_IMAGE_SIDE) {
+        return nullptr;
+    }
+    if ((size_t)*width * (size_t)*height * 4 > TEXTURE_MAX_DECODED_BYTES) return nullptr;
+    int decoded_width = 0;
+    int decoded_height = 0;
+    stbi_uc* decoded = stbi_load_from_memory(bytes, (int)size, &decoded_width, &decoded_height, &channels, 4);
+    // The decoder's own answer is the one the pixels follow.
+    if (decoded != nullptr && (decoded_width != *width || decoded_height != *height)) {
+        stbi_image_free(decoded);
+        return nullptr;
+    }
+    return decoded;
+}
+
 }  // namespace
+
+bool texture_name_inside_folder(const char* name)
+{
+    if (name == nullptr || name[0] == '/' || name[0] == '\\') return false;
+    const char* start = name;
+    for (const char* p = name;; ++p) {
+        char c = *p;
+        if (c == '\0' || c == '/' || c == '\\') {
+            if (!component_allowed(start, (size_t)(p - start))) return false;
+            if (c == '\0') return true;
+            start = p + 1;
+        } else if (c == ':' || (unsigned char)c < 0x20) {
+            return false;
+        }
+    }
+}
 
 void free_texture_image(TextureImage* image)
 {
@@ -91,28 +289,24 @@ bool decode_texture_image(const uint8_t* bytes, size_t size, int max_side, Textu
     if (bytes == nullptr || size == 0 || size > (size_t)INT_MAX || max_side < 1) return false;
     int width = 0;
     int height = 0;
-    int channels = 0;
-    // Streams that the decoder itself mishandles, even reading the header.
-    if (!jpeg_tables_fit(bytes, size) || !png_first_data_filled(bytes, size)) return false;
-    // The header alone first: no image over the limits is ever decoded.
-    if (!stbi_info_from_memory(bytes, (int)size, &width, &height, &channels)) return false;
-    if (width < 1 || height < 1 || width > TEXTURE_MAX_IMAGE_SIDE || height > TEXTURE_MAX_IMAGE_SIDE) return false;
-    if ((size_t)width * (size_t)height * 4 > TEXTURE_MAX_DECODED_BYTES) return false;
-
-    int decoded_width = 0;
-    int decoded_height = 0;
-    stbi_uc* decoded = stbi_load_from_memory(bytes, (int)size, &decoded_width, &decoded_height, &channels, 4);
-    if (decoded == nullptr) return false;
-    // The decoder's own answer is the one the pixels follow.
-    if (decoded_width != width || decoded_height != height) {
-        stbi_image_free(decoded);
-        return false;
+    uint8_t* decoded = nullptr;
+    // RLE BMPs by our own decoder; the rest by stb_image.
+    RleBmp bmp;
+    RleHeader rle = read_rle_bmp_header(bytes, size, &bmp);
+    if (rle == BAD_RLE_BMP) return false;
+    if (rle == RLE_BMP) {
+        width = bmp.width;
+        height = bmp.height;
+        decoded = decode_rle_bmp(bytes, size, &bmp);
+    } else {
+        decoded = decode_with_stb(bytes, size, &width, &height);
     }
+    if (decoded == nullptr) return false;
     // Rows turned bottom first, in place.
     size_t row = (size_t)width * 4;
     uint8_t* swap = (uint8_t*)malloc(row);
     if (swap == nullptr) {
-        stbi_image_free(decoded);
+        free(decoded);
         return false;
     }
     for (int y = 0; y < height / 2; ++y) {
@@ -144,7 +338,7 @@ bool decode_texture_image(const uint8_t* bytes, size_t size, int max_side, Textu
         glPixelStorei(GL_UNPACK_ALIGNMENT, unpack_alignment);
         glPixelStorei(GL_PACK_ALIGNMENT, pack_alignment);
     }
-    stbi_image_free(decoded);
+    free(decoded);
     if (!scaled) {
         free(pixels);
         return false;

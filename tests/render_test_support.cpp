@@ -5,6 +5,7 @@
 #include "render_test_support.h"
 
 #include <GL/glext.h>
+#include <stdio.h>
 
 bool open_offscreen_gl(OffscreenGl* gl, int width, int height)
 {
@@ -83,6 +84,38 @@ int lit_pixel_count(const std::vector<GLubyte>& frame)
         if (frame[i] != 0 || frame[i + 1] != 0 || frame[i + 2] != 0) ++count;
     }
     return count;
+}
+
+void write_bmp(const std::string& path, int width, int height,
+               const std::function<std::array<uint8_t, 3>(int, int)>& colour)
+{
+    int row = (width * 3 + 3) / 4 * 4;
+    uint32_t size = 54 + (uint32_t)(row * height);
+    uint8_t header[54] = {'B', 'M'};
+    auto put32 = [&](int at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) header[at + i] = (uint8_t)(v >> (8 * i));
+    };
+    put32(2, size);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, (uint32_t)width);
+    put32(22, (uint32_t)height);
+    header[26] = 1;
+    header[28] = 24;
+    FILE* file = fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr) << path;
+    fwrite(header, 1, sizeof header, file);
+    std::vector<uint8_t> line((size_t)row, 0);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            std::array<uint8_t, 3> rgb = colour(x, y);
+            line[(size_t)x * 3] = rgb[2];  // stored blue, green, red
+            line[(size_t)x * 3 + 1] = rgb[1];
+            line[(size_t)x * 3 + 2] = rgb[0];
+        }
+        fwrite(line.data(), 1, line.size(), file);
+    }
+    fclose(file);
 }
 
 GLuint triangles_sent_by_draw_scene()

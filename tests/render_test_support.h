@@ -9,6 +9,8 @@
 #include <stdint.h>
 
 #include <array>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include <GL/osmesa.h>
@@ -58,6 +60,13 @@ std::vector<GLubyte> read_frame(const OffscreenGl* gl);
 Rgba pixel_at(const OffscreenGl* gl, const std::vector<GLubyte>& frame, int x, int y);
 // Count of pixels whose red, green or blue is not 0.
 int lit_pixel_count(const std::vector<GLubyte>& frame);
+
+// --- Images ---
+
+// Writes a 24-bit BMP of width x height at path; colour(x, y) gives each
+// pixel's RGB, y = 0 being the picture's bottom row.
+void write_bmp(const std::string& path, int width, int height,
+               const std::function<std::array<uint8_t, 3>(int, int)>& colour);
 
 // --- Triangles that reached GL ---
 

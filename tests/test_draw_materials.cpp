@@ -1,9 +1,12 @@
 // test_draw_materials.cpp - g_scene drawn as its file says (LOOK_AS_FILE):
-// material colours, smoothing groups, one- and two-sided lighting,
-// transparency and texture images, seen in the pixels of OSMesa frames, each
-// drawn both from the compiled display list and triangle by triangle; and
-// the texture images' limits.
+// material colours, highlights, smoothing groups, one- and two-sided
+// lighting, transparency and texture images (found inside the model's
+// folder only, mapped by their scale and offset, no larger than GL allows),
+// seen in the pixels of OSMesa frames, each drawn both from the compiled
+// display list and triangle by triangle.
+#include <math.h>
 #include <stdio.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
@@ -32,40 +35,6 @@ void set_faces(TestScene* t, size_t m, uint16_t material, uint32_t smoothing = 0
     }
 }
 
-// Writes a 24-bit BMP of width x height; colour(x, y) gives each pixel's
-// RGB, y = 0 being the picture's bottom row.
-template <typename Colour>
-void write_bmp(const std::string& path, int width, int height, Colour colour)
-{
-    int row = (width * 3 + 3) / 4 * 4;
-    uint32_t size = 54 + (uint32_t)(row * height);
-    uint8_t header[54] = {'B', 'M'};
-    auto put32 = [&](int at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) header[at + i] = (uint8_t)(v >> (8 * i));
-    };
-    put32(2, size);
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, (uint32_t)width);
-    put32(22, (uint32_t)height);
-    header[26] = 1;
-    header[28] = 24;
-    FILE* file = fopen(path.c_str(), "wb");
-    ASSERT_NE(file, nullptr) << path;
-    fwrite(header, 1, sizeof header, file);
-    std::vector<uint8_t> line((size_t)row, 0);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            std::array<uint8_t, 3> rgb = colour(x, y);
-            line[(size_t)x * 3] = rgb[2];  // stored blue, green, red
-            line[(size_t)x * 3 + 1] = rgb[1];
-            line[(size_t)x * 3 + 2] = rgb[0];
-        }
-        fwrite(line.data(), 1, line.size(), file);
-    }
-    fclose(file);
-}
-
 class DrawMaterials : public OffscreenGlTest {
 protected:
     void SetUp() override
@@ -81,7 +50,7 @@ protected:
     void TearDown() override
     {
         OffscreenGlTest::TearDown();
-        for (const std::string& name : written) unlink((temp_folder + "/" + name).c_str());
+        for (const std::string& name : written) remove((temp_folder + "/" + name).c_str());
         rmdir(temp_folder.c_str());
     }
 
@@ -103,8 +72,24 @@ protected:
     Rgba at(const std::vector<GLubyte>& frame, int x, int y) { return pixel_at(&gl, frame, x, y); }
 
     std::string temp_folder;
-    std::vector<std::string> written;
+    std::vector<std::string> written;  // files and folders in temp_folder, removed in this order
 };
+
+// GL_MAX_TEXTURE_SIZE as the renderer is told it: GL's own unless a test
+// sets a smaller one. The test program is linked with glGetIntegerv
+// wrapped (tests/CMakeLists.txt).
+GLint g_gl_max_texture_size = 0;
+
+}  // namespace
+
+extern "C" void __real_glGetIntegerv(GLenum name, GLint* value);
+extern "C" void __wrap_glGetIntegerv(GLenum name, GLint* value)
+{
+    __real_glGetIntegerv(name, value);
+    if (name == GL_MAX_TEXTURE_SIZE && g_gl_max_texture_size > 0) *value = g_gl_max_texture_size;
+}
+
+namespace {
 
 const bool BOTH_WAYS[2] = {true, false};
 
@@ -147,6 +132,43 @@ TEST_F(DrawMaterials, EachFaceHasItsMaterialsColourAndPlainStaysWhite)
     }
 }
 
+// A small black square facing the eye at distance 3 with white highlights,
+// worked out by hand: light 0 at (5, 5, 5) in eye coordinates, the viewer
+// at infinity, so the highlight is (n.h)^shininess x strength, with
+// shininess = glossiness x 128; linear fog from 0.5 to 15.
+TEST_F(DrawMaterials, HighlightsFollowTheirStrengthAndGlossiness)
+{
+    const struct {
+        float strength, glossiness;
+    } cases[] = {{1, 0}, {0.5f, 0}, {0, 0}, {1, 0.1f}, {1, 0.25f}};
+    const double l[3] = {5 / sqrt(114.0), 5 / sqrt(114.0), 8 / sqrt(114.0)};  // to the light from (0, 0, -3)
+    const double n_dot_h = (l[2] + 1) / sqrt(l[0] * l[0] + l[1] * l[1] + (l[2] + 1) * (l[2] + 1));
+    const double fog = (15.0 - 3.0) / (15.0 - 0.5);
+    for (const auto& c : cases) {
+        for (bool use_list : BOTH_WAYS) {
+            SCOPED_TRACE(testing::Message() << "strength " << c.strength << " glossiness " << c.glossiness);
+            TestScene t = make_test_scene({facing_square(0, 0, 0, 0.1f)});
+            std::vector<Material> materials = {colour_material(0, 0, 0)};
+            for (float& channel : materials[0].specular) channel = 1.0f;
+            materials[0].shininess_strength = c.strength;
+            materials[0].shininess = c.glossiness;
+            Rgba p = at(draw(&t, &materials, use_list), FRAME_SIZE / 2, FRAME_SIZE / 2);
+            double expected = 255.0 * c.strength * pow(n_dot_h, 128.0 * c.glossiness) * fog;
+            EXPECT_NEAR(p.r, expected, 3.0);
+            EXPECT_EQ(p.g, p.r);
+            EXPECT_EQ(p.b, p.r);
+        }
+    }
+}
+
+TestMesh tent_mesh()
+{
+    TestMesh tent;
+    tent.positions = {{-1.5f, -1, 0}, {-1.5f, 1, 0}, {0, -1, 0.6f}, {0, 1, 0.6f}, {1.5f, -1, 0}, {1.5f, 1, 0}};
+    tent.faces = {{0, 1, 3}, {0, 3, 2}, {2, 3, 5}, {2, 5, 4}};
+    return tent;
+}
+
 // A tent along y: two slopes meeting at a ridge at x = 0 (pixel column 48),
 // the ridge's vertices shared. Across the ridge the brightness is continuous
 // when the slopes share a smoothing bit and jumps when they do not.
@@ -157,9 +179,7 @@ TEST_F(DrawMaterials, SmoothingGroupsShareNormalsOnlyWhereTheBitsMeet)
         bool smooth;
     };
     const Case cases[] = {{1, 1, true}, {0x5, 0x4, true}, {0, 0, false}, {1, 2, false}, {0, 1, false}};
-    TestMesh tent;
-    tent.positions = {{-1.5f, -1, 0}, {-1.5f, 1, 0}, {0, -1, 0.6f}, {0, 1, 0.6f}, {1.5f, -1, 0}, {1.5f, 1, 0}};
-    tent.faces = {{0, 1, 3}, {0, 3, 2}, {2, 3, 5}, {2, 5, 4}};
+    TestMesh tent = tent_mesh();
     std::vector<Material> materials = {colour_material(1, 1, 1)};
     for (const Case& c : cases) {
         for (bool use_list : BOTH_WAYS) {
@@ -181,6 +201,24 @@ TEST_F(DrawMaterials, SmoothingGroupsShareNormalsOnlyWhereTheBitsMeet)
     }
 }
 
+// A face without area (two corners the same) at a corner of the left
+// slope, in the same smoothing group: it covers no pixel and has no normal
+// to give, so the tent looks as it does without it.
+TEST_F(DrawMaterials, FaceWithoutAreaChangesNoSmoothedNormal)
+{
+    std::vector<Material> materials = {colour_material(1, 1, 1)};
+    for (bool use_list : BOTH_WAYS) {
+        TestMesh tent = tent_mesh();
+        TestScene plain = make_test_scene({tent});
+        set_faces(&plain, 0, 0, 1);
+        std::vector<GLubyte> expected = draw(&plain, &materials, use_list);
+        tent.faces.push_back({0, 1, 0});
+        TestScene with_flat = make_test_scene({tent});
+        set_faces(&with_flat, 0, 0, 1);
+        EXPECT_TRUE(draw(&with_flat, &materials, use_list) == expected) << (use_list ? "list" : "one by one");
+    }
+}
+
 // A square seen from behind (its outward side turned away): a one-sided
 // material is lit as its front would be, away from the light, so only the
 // ambient light shows; a two-sided one is lit as a front.
@@ -199,139 +237,174 @@ TEST_F(DrawMaterials, OnlyTwoSidedMaterialsAreLitFromBehind)
 
 // The transparent red square lies in front and comes first; the opaque blue
 // one behind it is drawn before it all the same, and shows through.
+// When the blue one is transparent too, it comes after the red one and
+// still shows behind it: the transparent faces leave the depth as it was.
 TEST_F(DrawMaterials, TransparentFacesBlendOverTheOpaqueOnesAfterThem)
 {
-    for (bool use_list : BOTH_WAYS) {
-        TestScene t = make_test_scene({facing_square(0, 0, 0.5f, 1.0f), facing_square(0, 0, 0, 1.5f)});
-        set_faces(&t, 0, 0);
-        set_faces(&t, 1, 1);
-        std::vector<Material> materials = {colour_material(1, 0, 0), colour_material(0, 0, 1)};
-        materials[0].transparency = 0.5f;
-        Rgba mixed = at(draw(&t, &materials, use_list), 48, 48);
-        EXPECT_GT(mixed.r, 40);
-        EXPECT_GT(mixed.b, 40);
-        // The state the plain drawing relies on is back as it was.
-        GLint two_side = 0;
-        GLboolean depth_writes = GL_FALSE;
-        GLint front = 0;
-        glGetIntegerv(GL_LIGHT_MODEL_TWO_SIDE, &two_side);
-        glGetBooleanv(GL_DEPTH_WRITEMASK, &depth_writes);
-        glGetIntegerv(GL_FRONT_FACE, &front);
-        EXPECT_EQ(two_side, 1);
-        EXPECT_EQ(depth_writes, GL_TRUE);
-        EXPECT_EQ(front, GL_CCW);
-        EXPECT_FALSE(glIsEnabled(GL_BLEND));
-        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    for (float blue_transparency : {0.0f, 0.5f}) {
+        for (bool use_list : BOTH_WAYS) {
+            SCOPED_TRACE(testing::Message() << "blue transparency " << blue_transparency << (use_list ? " list" : ""));
+            TestScene t = make_test_scene({facing_square(0, 0, 0.5f, 1.0f), facing_square(0, 0, 0, 1.5f)});
+            set_faces(&t, 0, 0);
+            set_faces(&t, 1, 1);
+            std::vector<Material> materials = {colour_material(1, 0, 0), colour_material(0, 0, 1)};
+            materials[0].transparency = 0.5f;
+            materials[1].transparency = blue_transparency;
+            Rgba mixed = at(draw(&t, &materials, use_list), 48, 48);
+            EXPECT_GT(mixed.r, 40);
+            EXPECT_GT(mixed.b, 40);
+            // The state the plain drawing relies on is back as it was.
+            GLint two_side = 0;
+            GLboolean depth_writes = GL_FALSE;
+            GLint front = 0;
+            glGetIntegerv(GL_LIGHT_MODEL_TWO_SIDE, &two_side);
+            glGetBooleanv(GL_DEPTH_WRITEMASK, &depth_writes);
+            glGetIntegerv(GL_FRONT_FACE, &front);
+            EXPECT_EQ(two_side, 1);
+            EXPECT_EQ(depth_writes, GL_TRUE);
+            EXPECT_EQ(front, GL_CCW);
+            EXPECT_FALSE(glIsEnabled(GL_BLEND));
+            EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+        }
     }
 }
 
+// A square facing the eye, its map coordinates running 0..1 across and up.
+TestScene mapped_square()
+{
+    TestScene t = make_test_scene({facing_square(0, 0, 0, 1.0f)});
+    for (Vertex& v : t.vertices[0]) {
+        v.u = (v.position.x + 1.0f) / 2.0f;
+        v.v = (v.position.y + 1.0f) / 2.0f;
+    }
+    return t;
+}
+
+// A yellow material mapped with the image named name.
+std::vector<Material> mapped_material(const char* name)
+{
+    std::vector<Material> materials = {colour_material(1, 1, 0)};
+    snprintf(materials[0].texture_file, sizeof materials[0].texture_file, "%s", name);
+    return materials;
+}
+
+// What a pixel of a mapped square shows: 'R' red, 'B' blue, 'Y' the
+// material's yellow, '?' none of these.
+char shown(const Rgba& p)
+{
+    if (p.r > p.g + p.b + 40) return 'R';
+    if (p.b > p.r + p.g + 40) return 'B';
+    return p.r > 100 && p.g > 100 && p.b == 0 ? 'Y' : '?';
+}
+
+// The pixel row of map coordinate v on mapped_square seen from distance 3
+// (80 degrees vertical field of view).
+int row_of_v(float v) { return (int)(FRAME_SIZE / 2 + (2 * v - 1) * (FRAME_SIZE / 2) / (3 * tan(40 * M_PI / 180))); }
+
 // A 5 x 3 picture (not powers of two): bottom row red, middle green, top
-// blue, on a square whose map coordinates run 0..1; a yellow material.
+// blue, in the folder maps; the model's folder and the name the material
+// gives: an image is read from the model's folder or one below it, never
+// from above it.
 TEST_F(DrawMaterials, TexturedSquareShowsItsImageOrElseItsColour)
 {
-    write_bmp(temp_folder + "/tex.bmp", 5, 3, [](int, int y) {
+    ASSERT_EQ(mkdir((temp_folder + "/maps").c_str(), 0700), 0);
+    ASSERT_EQ(mkdir((temp_folder + "/maps/sub").c_str(), 0700), 0);
+    written = {"maps/tex.bmp", "maps/bad.bmp", "maps/sub", "maps"};
+    write_bmp(temp_folder + "/maps/tex.bmp", 5, 3, [](int, int y) {
         return y == 0 ? std::array<uint8_t, 3>{255, 0, 0}
                       : (y == 1 ? std::array<uint8_t, 3>{0, 255, 0} : std::array<uint8_t, 3>{0, 0, 255});
     });
-    FILE* bad = fopen((temp_folder + "/bad.bmp").c_str(), "wb");
+    FILE* bad = fopen((temp_folder + "/maps/bad.bmp").c_str(), "wb");
     ASSERT_NE(bad, nullptr);
     fputs("BM this is no picture", bad);
     fclose(bad);
-    written = {"tex.bmp", "bad.bmp"};
 
-    enum Shows { IMAGE, IMAGE_MOVED_HALF_UP, COLOUR };
     struct Case {
+        const char* folder;  // below temp_folder; null: no folder
         const char* name;
-        bool folder;
-        float offset_v;
-        Shows shows;
+        const char* shows;  // at v = 0.25 and 0.75
     };
     const Case cases[] = {
-        {"tex.bmp", true, 0.0f, IMAGE},   {"tex.bmp", true, 0.5f, IMAGE_MOVED_HALF_UP},
-        {"none.bmp", true, 0.0f, COLOUR}, {"bad.bmp", true, 0.0f, COLOUR},
-        {"tex.bmp", false, 0.0f, COLOUR},
+        {"maps/", "tex.bmp", "RB"},        {"", "maps/tex.bmp", "RB"},         {"", "maps\\tex.bmp", "RB"},
+        {"maps/", "none.bmp", "YY"},       {"maps/", "bad.bmp", "YY"},         {nullptr, "tex.bmp", "YY"},
+        {"maps/sub/", "../tex.bmp", "YY"}, {"maps/sub/", "..\\tex.bmp", "YY"}, {"", "maps/sub/../tex.bmp", "YY"},
     };
     for (const Case& c : cases) {
         for (bool use_list : BOTH_WAYS) {
-            SCOPED_TRACE(testing::Message() << c.name << " offset " << c.offset_v << (use_list ? " list" : ""));
-            snprintf(g_texture_folder, sizeof g_texture_folder, "%s", c.folder ? (temp_folder + "/").c_str() : "");
-            TestScene t = make_test_scene({facing_square(0, 0, 0, 1.0f)});
-            for (Vertex& v : t.vertices[0]) {
-                v.u = (v.position.x + 1.0f) / 2.0f;
-                v.v = (v.position.y + 1.0f) / 2.0f;
-            }
-            std::vector<Material> materials = {colour_material(1, 1, 0)};
-            snprintf(materials[0].texture_file, sizeof materials[0].texture_file, "%s", c.name);
-            materials[0].texture_offset[1] = c.offset_v;
+            SCOPED_TRACE(testing::Message()
+                         << (c.folder != nullptr ? c.folder : "(none)") << " " << c.name << (use_list ? " list" : ""));
+            snprintf(g_texture_folder, sizeof g_texture_folder, "%s",
+                     c.folder != nullptr ? (temp_folder + "/" + c.folder).c_str() : "");
+            TestScene t = mapped_square();
+            std::vector<Material> materials = mapped_material(c.name);
             std::vector<GLubyte> frame = draw(&t, &materials, use_list);
-            Rgba low = at(frame, 48, 39);   // v = 0.25
-            Rgba high = at(frame, 48, 57);  // v = 0.75
-            if (c.shows == COLOUR) {
-                EXPECT_GT(low.r, 100);
-                EXPECT_GT(low.g, 100);
-                EXPECT_EQ(low.b, 0);
-            } else {
-                const Rgba& red = c.shows == IMAGE ? low : high;
-                const Rgba& blue = c.shows == IMAGE ? high : low;
-                EXPECT_GT(red.r, red.g + red.b + 40);
-                EXPECT_GT(blue.b, blue.r + blue.g + 40);
-            }
+            std::string seen = {shown(at(frame, 48, row_of_v(0.25f))), shown(at(frame, 48, row_of_v(0.75f)))};
+            EXPECT_EQ(seen, c.shows);
             release_scene_list();
             EXPECT_FALSE(glIsTexture(1)) << "texture left after release_scene_list";
         }
     }
 }
 
-// Sides go to the nearest power of two (at most the limit); images wider or
-// taller than 8192 pixels are refused before they are decoded.
-TEST_F(DrawMaterials, TextureImagesAreScaledToPowersOfTwoWithinTheLimits)
+// An image of two bands, red below blue, mapped with scales and offsets
+// along v: the bands seen at v = 1/8, 3/8, 5/8 and 7/8 of the square.
+TEST_F(DrawMaterials, MapScaleAndOffsetAlongV)
 {
-    struct Case {
-        int width, height;
-        bool accepted;
-        int texture_width, texture_height;
-    };
-    const Case cases[] = {
-        {3, 5, true, 2, 4},     {7, 6, true, 8, 4},     {8192, 1, true, 1024, 1},
-        {8193, 1, false, 0, 0}, {1, 8193, false, 0, 0},
-    };
-    std::string path = temp_folder + "/size.bmp";
-    written = {"size.bmp"};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
-        write_bmp(path, c.width, c.height, [](int, int) { return std::array<uint8_t, 3>{10, 20, 30}; });
-        FILE* file = fopen(path.c_str(), "rb");
-        ASSERT_NE(file, nullptr);
-        TextureImage image;
-        EXPECT_EQ(load_texture_image(file, TEXTURE_MAX_SIDE, &image), c.accepted);
-        fclose(file);
-        EXPECT_EQ(image.width, c.texture_width);
-        EXPECT_EQ(image.height, c.texture_height);
-        if (c.accepted) {
-            EXPECT_EQ(image.pixels[0] + image.pixels[1] + image.pixels[2] + image.pixels[3], 10 + 20 + 30 + 255);
-        }
-        free_texture_image(&image);
+    write_bmp(temp_folder + "/bands.bmp", 4, 8, [](int, int y) {
+        return y < 4 ? std::array<uint8_t, 3>{255, 0, 0} : std::array<uint8_t, 3>{0, 0, 255};
+    });
+    written = {"bands.bmp"};
+    snprintf(g_texture_folder, sizeof g_texture_folder, "%s/", temp_folder.c_str());
+    const struct {
+        float scale_v, offset_v;
+        const char* shows;
+    } cases[] = {{1, 0, "RRBB"}, {2, 0, "RBRB"}, {1, 0.25f, "RBBR"}, {1, 0.5f, "BBRR"}, {1, -0.25f, "BRRB"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "scale " << c.scale_v << " offset " << c.offset_v);
+        TestScene t = mapped_square();
+        std::vector<Material> materials = mapped_material("bands.bmp");
+        materials[0].texture_scale[1] = c.scale_v;
+        materials[0].texture_offset[1] = c.offset_v;
+        std::vector<GLubyte> frame = draw(&t, &materials, true);
+        std::string seen;
+        for (float v : {0.125f, 0.375f, 0.625f, 0.875f}) seen += shown(at(frame, 48, row_of_v(v)));
+        EXPECT_EQ(seen, c.shows);
     }
-    // Regression: a JPEG Huffman table of more than 256 codes, which stb_image
-    // 2.27 writes past its tables for (already reading the header).
-    // Also after padding FF bytes before the start marker, which the decoder
-    // skips.
-    std::vector<uint8_t> jpeg = {0xFF, 0xD8, 0xFF, 0xC4, 0x00, 0x13, 0x10};
-    jpeg.resize(jpeg.size() + 16, 0x20);
-    TextureImage image;
-    EXPECT_FALSE(decode_texture_image(jpeg.data(), jpeg.size(), TEXTURE_MAX_SIDE, &image));
-    jpeg.insert(jpeg.begin(), 3, 0xFF);
-    EXPECT_FALSE(decode_texture_image(jpeg.data(), jpeg.size(), TEXTURE_MAX_SIDE, &image));
-    // Regression: a PNG whose first image-data chunk is empty, which it
-    // copies from a null pointer (a 5 x 3 image, then an empty IDAT).
-    // clang-format off
-    const std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n',      // signature
-                                      0,    0,   0,   13,  'I',  'H',  'D',  'R',       // header chunk
-                                      0,    0,   0,   5,   0,    0,    0,    3,    8, 6, 0, 0, 0,  // 5 x 3 RGBA
-                                      0,    0,   0,   0,                                 // its checksum
-                                      0,    0,   0,   0,   'I',  'D',  'A',  'T',  0, 0, 0, 0};  // empty IDAT
-    // clang-format on
-    EXPECT_FALSE(decode_texture_image(png.data(), png.size(), TEXTURE_MAX_SIDE, &image));
+}
+
+// A 64 x 64 image: its texture is as large as GL allows, halved from 1024
+// until GL takes it.
+TEST_F(DrawMaterials, TexturesAreNoLargerThanGlAllows)
+{
+    write_bmp(temp_folder + "/big.bmp", 64, 64, [](int x, int) {
+        return std::array<uint8_t, 3>{(uint8_t)(x * 4), 0, 0};
+    });
+    written = {"big.bmp"};
+    snprintf(g_texture_folder, sizeof g_texture_folder, "%s/", temp_folder.c_str());
+    const struct {
+        GLint gl_limit;  // 0: GL's own
+        GLint side;
+    } cases[] = {{0, 64}, {64, 64}, {48, 32}, {32, 32}, {8, 8}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "GL's limit " << c.gl_limit);
+        g_gl_max_texture_size = c.gl_limit;
+        TestScene t = mapped_square();
+        std::vector<Material> materials = mapped_material("big.bmp");
+        draw(&t, &materials, true);
+        g_gl_max_texture_size = 0;
+        GLuint texture = 1;
+        while (texture < 64 && !glIsTexture(texture)) ++texture;
+        ASSERT_TRUE(glIsTexture(texture)) << "no texture made";
+        glBindTexture(GL_TEXTURE_2D, texture);
+        GLint width = 0;
+        GLint height = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        EXPECT_EQ(width, c.side);
+        EXPECT_EQ(height, c.side);
+        release_scene_list();
+    }
 }
 
 }  // namespace

@@ -2,8 +2,9 @@
 // its right, the saver's two-monitor test desk scaled down), drawn through a
 // real GL (OSMesa): each monitor shows the model in its own middle at its
 // own proportions, what lies on no monitor is black, the primary-only layout
-// leaves the other monitor black; one view covering the window is exactly
-// draw_scene, the window's projection untouched.
+// leaves the other monitor black, a view touches no pixel outside itself;
+// one view covering the window is exactly draw_scene, the window's
+// projection untouched.
 #include <stdlib.h>
 
 #include <vector>
@@ -44,6 +45,13 @@ protected:
     // layout; returns the frame draw_views gives.
     std::vector<GLubyte> draw_desk(MonitorLayout layout)
     {
+        compute_monitor_views(MONITORS, 2, DESK, layout, &views);
+        return draw_desk_views();
+    }
+
+    // The same with the views as they are in views.
+    std::vector<GLubyte> draw_desk_views()
+    {
         close_offscreen_gl(&gl);
         EXPECT_TRUE(open_offscreen_gl(&gl, DESK.width, DESK.height));
         open_view();
@@ -53,7 +61,6 @@ protected:
         g_eye = {0.0f, 0.0f, 3.0f};
         scene = make_test_scene({square_mesh(0, 0, 0, 1.0f)});
         g_scene = &scene.scene;
-        compute_monitor_views(MONITORS, 2, DESK, layout, &views);
         draw_views(&views);
         return read_frame(&gl);
     }
@@ -87,6 +94,30 @@ TEST_F(DrawViews, PrimaryOnlyLeavesTheOtherMonitorBlack)
     std::vector<GLubyte> frame = draw_desk(MONITORS_PRIMARY);
     expect_square_in_middle(frame, 0, 0, 80, 60);
     EXPECT_EQ(lit_box(&gl, frame, 80, 0, 64, 60).count, 0);
+}
+
+// A view wider than high with nothing cleared around it: it is cleared and
+// drawn within its own rectangle, and every pixel outside keeps the old
+// white picture.
+TEST_F(DrawViews, AViewTouchesNoPixelOutsideItself)
+{
+    const GlViewport view = {10, 5, 50, 20};
+    views = {DESK.width, DESK.height, 1, {view}, false};
+    std::vector<GLubyte> frame = draw_desk_views();
+    int white_inside = 0;
+    int other_outside = 0;
+    for (int y = 0; y < DESK.height; y++) {
+        for (int x = 0; x < DESK.width; x++) {
+            Rgba p = pixel_at(&gl, frame, x, y);
+            bool white = p.r == 255 && p.g == 255 && p.b == 255;
+            bool inside = x >= view.x && x < view.x + view.width && y >= view.y && y < view.y + view.height;
+            white_inside += inside && white;
+            other_outside += !inside && !white;
+        }
+    }
+    EXPECT_EQ(white_inside, 0) << "the view was not wholly cleared";
+    EXPECT_EQ(other_outside, 0) << "pixels outside the view were touched";
+    expect_square_in_middle(frame, view.x, view.y, view.width, view.height);
 }
 
 TEST_F(DrawViews, OneViewOverTheWindowIsDrawSceneWithTheWindowsProjection)

@@ -124,4 +124,26 @@ TEST(ModelChoice, TheModelsFolderEndsWithItsSeparator)
     }
 }
 
+// Buffers on the heap of exactly their size, around the folder's length:
+// the folder and its end fit, or "" is written; no byte past the buffer.
+TEST(ModelChoice, TheModelsFolderFitsItsBufferOrIsEmpty)
+{
+    const struct {
+        const char* path;
+        size_t size;
+        const char* folder;
+    } cases[] = {
+        {"a/b/m.3ds", 3, ""}, {"a/b/m.3ds", 4, ""}, {"a/b/m.3ds", 5, "a/b/"}, {"m.3ds", 2, ""},
+        {"m.3ds", 3, "./"},   {"/m.3ds", 1, ""},    {"/m.3ds", 2, "/"},
+    };
+    for (const auto& c : cases) {
+        std::vector<char> folder(c.size, '?');
+        model_folder(c.path, "/", folder.data(), folder.size());
+        EXPECT_STREQ(folder.data(), c.folder) << c.path << " in " << c.size << " bytes";
+    }
+    char untouched = '?';
+    model_folder("a/b/m.3ds", "/", &untouched, 0);
+    EXPECT_EQ(untouched, '?') << "a buffer of 0 bytes was written";
+}
+
 }  // namespace
