@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Fuzzes the 3DS reader with libFuzzer for SECONDS (default 60), then the
-# texture images' decoding and scaling for half as long.
+# texture images' decoding and scaling for half as long, then the STL reader
+# for a quarter.
 #
 # Builds the "fuzz" preset, fills build/fuzz/seeds with the real 3DS files
 # (when the shared corpus folder is there) and the generated seeds, and runs
@@ -31,7 +32,7 @@ fi
 
 cd "$root"
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j "$(nproc)" --target fuzz_load_3ds make_fuzz_seeds fuzz_texture make_texture_seeds
+cmake --build --preset fuzz -j "$(nproc)" --target fuzz_load_3ds make_fuzz_seeds fuzz_texture make_texture_seeds fuzz_load_stl
 
 build="$root/build/fuzz"
 corpus_dir="$(cd "$root/.." && pwd)/shared/corpus/3ds"
@@ -41,7 +42,7 @@ artifacts="$build/artifacts"
 repeatable=()
 if [ -n "${FUZZ_SEED:-}" ]; then
   repeatable=(-seed="$FUZZ_SEED")
-  rm -rf "$build/corpus" "$build/texture_corpus"
+  rm -rf "$build/corpus" "$build/texture_corpus" "$build/stl_corpus"
 fi
 rm -rf "$seeds" "$artifacts"
 mkdir -p "$seeds" "$work" "$artifacts"
@@ -83,6 +84,26 @@ if [ "$status" -eq 0 ]; then
     "$texture_work" "$texture_seeds" || status=$?
 fi
 
+stl_seconds=$(( (seconds + 3) / 4 ))
+stl_seeds="$build/stl_seeds"
+stl_work="$build/stl_corpus"
+rm -rf "$stl_seeds"
+mkdir -p "$stl_seeds" "$stl_work"
+# Seeds: an ASCII file of one facet, a binary one of two (the second with
+# a face colour), and a binary one whose header begins with "solid".
+printf 'solid s\n facet normal 0 0 1\n  outer loop\n   vertex 0 0 0\n   vertex 1 0 0\n   vertex 0 1 0\n  endloop\n endfacet\nendsolid s\n' \
+  >"$stl_seeds/ascii.stl"
+binary_triangle() { printf '%012d' 0 | tr 0 '\0'; printf '\0\0\0\0\0\0\0\0\0\0\0\0\0\0\200\77\0\0\0\0\0\0\0\0\0\0\0\0\0\0\200\77\0\0\0\0'"$1"; }
+{ printf 'binary%074d' 0 | tr 0 '\0'; printf '\2\0\0\0'; binary_triangle '\0\0'; binary_triangle '\37\374'; } >"$stl_seeds/binary.stl"
+{ printf 'solid binary%068d' 0 | tr 0 '\0'; printf '\1\0\0\0'; binary_triangle '\0\0'; } >"$stl_seeds/solid_binary.stl"
+if [ "$status" -eq 0 ]; then
+  echo "fuzzing the STL reader for ${stl_seconds}s"
+  "$build/fuzz/fuzz_load_stl" \
+    -max_total_time="$stl_seconds" "${repeatable[@]}" ${FUZZ_SEED:+-runs=$((stl_seconds * 2000))} -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
+    -artifact_prefix="$artifacts/" -print_final_stats=1 \
+    "$stl_work" "$stl_seeds" || status=$?
+fi
+
 mapfile -t found < <(find "$artifacts" -type f | sort)
 if [ "$status" -ne 0 ] || [ "${#found[@]}" -gt 0 ]; then
   echo "fuzz.sh: the fuzzer stopped with status $status" >&2
@@ -91,4 +112,4 @@ if [ "$status" -ne 0 ] || [ "${#found[@]}" -gt 0 ]; then
   done
   exit 1
 fi
-echo "fuzz.sh: no findings in ${seconds}s + ${texture_seconds}s; working corpora: $(find "$work" -type f | wc -l) and $(find "$texture_work" -type f | wc -l) inputs"
+echo "fuzz.sh: no findings in ${seconds}s + ${texture_seconds}s + ${stl_seconds}s; working corpora: $(find "$work" -type f | wc -l), $(find "$texture_work" -type f | wc -l) and $(find "$stl_work" -type f | wc -l) inputs"

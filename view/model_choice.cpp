@@ -4,8 +4,11 @@
 
 #include <string.h>
 
+#include <stdlib.h>
+
 #include "fit_scene.h"
 #include "load_3ds.h"
+#include "load_stl.h"
 
 namespace {
 
@@ -23,17 +26,74 @@ void copy_text(char* to, size_t to_size, const char* text)
 
 }  // namespace
 
+ModelFormat model_format(const uint8_t* head, size_t head_size, uint64_t size)
+{
+    // A 3DS main chunk's id comes first: such a file is 3DS whatever else
+    // its bytes might pass for.
+    if (head_size >= 2 && head[0] == 0x4D && head[1] == 0x4D) return MODEL_3DS;
+    if (is_stl(head, head_size, size)) return MODEL_STL;
+    return MODEL_3DS;
+}
+
+namespace {
+
+// The file's size, or UINT64_MAX where the stream cannot tell; the stream
+// is left at its start.
+uint64_t file_size(FILE* file)
+{
+    uint64_t size = UINT64_MAX;
+    if (fseek(file, 0, SEEK_END) == 0) {
+        long end = ftell(file);
+        if (end >= 0) size = (uint64_t)end;
+    }
+    rewind(file);
+    return size;
+}
+
+Scene* read_stl_file(FILE* file, uint64_t size, char* why, size_t why_size)
+{
+    if (size > STL_MAX_FILE_BYTES) {
+        copy_text(why, why_size, "the STL file is larger than 256 MB");
+        return nullptr;
+    }
+    uint8_t* bytes = (uint8_t*)malloc((size_t)size + 1);
+    if (bytes == nullptr) {
+        copy_text(why, why_size, "not enough memory for the model");
+        return nullptr;
+    }
+    Scene* scene = nullptr;
+    if (fread(bytes, 1, (size_t)size, file) != size)
+        copy_text(why, why_size, "the file could not be read");
+    else
+        scene = load_stl(bytes, (size_t)size, why, why_size);
+    free(bytes);
+    return scene;
+}
+
+}  // namespace
+
 Scene* load_users_model(const char* path, OpenModelFile open_file, char* why, size_t why_size)
 {
     FILE* file = open_file(path, why, why_size);
     if (file == nullptr) return nullptr;
-    char error_text[LOAD_3DS_ERROR_TEXT_SIZE] = "";
-    Scene* scene = load_3ds(error_text, file, LOAD_3DS_FILE, 0);
-    fclose(file);
-    if (scene == nullptr) {
-        copy_text(why, why_size, error_text[0] != '\0' ? error_text : "the model could not be loaded");
-        return nullptr;
+    uint8_t head[84];
+    size_t head_size = fread(head, 1, sizeof head, file);
+    uint64_t size = file_size(file);
+    Scene* scene = nullptr;
+    if (model_format(head, head_size, size) == MODEL_STL) {
+        scene = read_stl_file(file, size, why, why_size);
+        fclose(file);
+        if (scene == nullptr) return nullptr;
+    } else {
+        char error_text[LOAD_3DS_ERROR_TEXT_SIZE] = "";
+        scene = load_3ds(error_text, file, LOAD_3DS_FILE, 0);
+        fclose(file);
+        if (scene == nullptr) {
+            copy_text(why, why_size, error_text[0] != '\0' ? error_text : "the model could not be loaded");
+            return nullptr;
+        }
     }
+    // 3DS and STL alike stand on their Z axis; the view's up is Y.
     convert_scene_axes(scene);
     if (!fit_scene(scene, FIT_SPHERE_RADIUS)) {
         free_scene(scene);

@@ -17,8 +17,19 @@
 // reason in why (why_size bytes).
 typedef FILE* (*OpenModelFile)(const char* path, char* why, size_t why_size);
 
-// Loads the 3DS file at path, exchanges its axes and fits it to the view
-// (FIT_SPHERE_RADIUS). Returns the scene, to be freed with free_scene, or
+// The formats of a user's model, told apart by the file's content: a 3DS
+// main chunk, an STL file by the size rule of a binary file or the "solid"
+// that begins an ASCII one; anything else goes to the 3DS reader, whose
+// error text then says what is wrong. head holds the file's first bytes
+// (head_size of them, 84 suffice), size its length (UINT64_MAX unknown).
+enum ModelFormat {
+    MODEL_3DS,
+    MODEL_STL,
+};
+ModelFormat model_format(const uint8_t* head, size_t head_size, uint64_t size);
+
+// Loads the model file at path (3DS or STL, by model_format), exchanges its
+// axes and fits it to the view (FIT_SPHERE_RADIUS). Returns the scene, to be freed with free_scene, or
 // null with the reason in why: the opener's, the reader's error text, or
 // "the model has no vertices to show".
 Scene* load_users_model(const char* path, OpenModelFile open_file, char* why, size_t why_size);
