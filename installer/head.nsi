@@ -25,7 +25,8 @@
 Unicode true
 ; For tests only: -DTEST_TARGET=amd64-unicode makes a 64-bit installer (of
 ; the 64-bit build of head.scr) that runs where 32-bit programs cannot start.
-; It puts the saver in the 64-bit System32. Releases are built without it.
+; It puts the saver in the 64-bit System32. -DTEST_RENAME_FAILS makes one
+; whose new head.scr cannot take its name. Releases are built without them.
 !ifdef TEST_TARGET
   Target ${TEST_TARGET}
 !endif
@@ -178,9 +179,15 @@ Section "$(files_section)" section_files
   ; deleted but can be renamed: it moves aside and is deleted at the next
   ; start. Should even that fail, the new copy replaces it at the next start
   ; and the old one keeps working until then.
+  ; $1 says when the new copy takes the name: now, or at the next start.
+  ; A rename now is checked itself: a deleted file that another program
+  ; still has open keeps its name until closed, so the rename can fail
+  ; though the old file seemed gone; the install then fails as for a file
+  ; it cannot write.
   SetOutPath "$SYSDIR"
   File "/oname=head.scr.new" "${STAGE}\head.scr"
   !insertmacro check_written "$SYSDIR\head.scr.new"
+  StrCpy $1 "now"
   ${If} ${FileExists} "$SYSDIR\head.scr"
     ClearErrors
     Delete "$SYSDIR\head.scr"
@@ -191,16 +198,22 @@ Section "$(files_section)" section_files
       ${If} ${Errors}
         Rename /REBOOTOK "$SYSDIR\head.scr.new" "$SYSDIR\head.scr"
         DetailPrint "$(reboot_note)"
+        StrCpy $1 "at the next start"
       ${Else}
         Delete /REBOOTOK "$SYSDIR\head.scr.old"
       ${EndIf}
     ${EndIf}
   ${EndIf}
-  ${If} ${FileExists} "$SYSDIR\head.scr.new"
+  ${If} $1 == "now"
+    !ifdef TEST_RENAME_FAILS
+      ; For tests only: a folder holds the name, as a deleted file still
+      ; open would.
+      CreateDirectory "$SYSDIR\head.scr"
+    !endif
+    ClearErrors
     Rename "$SYSDIR\head.scr.new" "$SYSDIR\head.scr"
+    !insertmacro check_written "$SYSDIR\head.scr"
   ${EndIf}
-  ClearErrors
-  !insertmacro check_written "$SYSDIR\head.scr"
   SetOutPath "$INSTDIR"
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"

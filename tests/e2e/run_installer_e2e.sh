@@ -194,15 +194,15 @@ EOF
 # The prefix's folder of the Windows path C:\PATH.
 unix_path() { local p="$WINEPREFIX/drive_c/${1#C:\\}"; printf '%s' "${p//\\//}"; }
 
-# run_setup NAME ARGS...: runs the installer (silent with /S), waits for it
-# (at most 120 s) and sets setup_status.
+# run_setup NAME ARGS...: runs the installer (silent with /S; $setup_file
+# if set), waits for it (at most 120 s) and sets setup_status.
 run_setup() {
   local name=$1 start
   shift
   start=$(date +%s.%N)
   setup_status=0
   # Not wineserver -w: a saver started before may be running.
-  timeout -k 5 120 wine "$dist/$setup_name" "$@" </dev/null >>"$E2E_WORK/wine.log" 2>&1 || setup_status=$?
+  timeout -k 5 120 wine "${setup_file:-$dist/$setup_name}" "$@" </dev/null >>"$E2E_WORK/wine.log" 2>&1 || setup_status=$?
   e2e_log "$name took $(awk -v s="$start" -v e="$(date +%s.%N)" 'BEGIN { printf "%.1f", e - s }') s"
 }
 
@@ -443,6 +443,24 @@ install_folder_is_unwritable|/S /D=C:\elsewhere|elsewhere!
 uninstaller_cannot_be_written|/S /D=C:\elsewhere|elsewhere/uninstall.exe/
 saver_cannot_be_written|/S|windows/$sysdir/head.scr.new/
 EOF
+
+  # The new head.scr cannot take its name (on Windows, a deleted file that
+  # another program still has open keeps it): the test installer puts a
+  # folder there just before the rename, which must fail the install.
+  local name=saver_cannot_take_its_name defines=(-DTEST_RENAME_FAILS -DVERSION="$version")
+  [ "$bits" = 64 ] && defines+=(-DTEST_TARGET=amd64-unicode)
+  snapshot "$E2E_WORK/before-$name.txt"
+  if makensis -V1 "${defines[@]}" -DSTAGE="$E2E_WORK/unpacked" -DOUTFILE="$E2E_WORK/$name.exe" \
+    "$root/installer/head.nsi" >"$E2E_WORK/makensis-$name.log" 2>&1; then
+    setup_file="$E2E_WORK/$name.exe" run_setup "$name" /S
+    [ "$setup_status" -eq 2 ] || fail "ended with $setup_status, not 2"
+    rmdir "$c/windows/$sysdir/head.scr" || fail "the folder in head.scr's place is gone or not empty"
+  else
+    fail "makensis: $(tail -n 3 "$E2E_WORK/makensis-$name.log" | paste -sd ' ' -)"
+  fi
+  snapshot "$E2E_WORK/after-$name.txt"
+  compare_snapshots "$E2E_WORK/before-$name.txt" "$E2E_WORK/after-$name.txt"
+  report "install_fails_and_registers_nothing_when_the_$name"
 
   local folder="$c/elsewhere"
   install "silent install with /D=" /S '/D=C:\elsewhere'
