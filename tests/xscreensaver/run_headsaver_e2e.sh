@@ -11,8 +11,10 @@
 #      model in colours (and, with --plain, in grey), with a file the reader
 #      rejects, a missing one and a FIFO;
 #   4. ended by SIGTERM and by its own window's keys (Escape in the middle
-#      of a pause of a minute too), and its failures: no such window, no
-#      GLX.
+#      of a pause of a minute too); its pace: with --delay 100000 its
+#      measuring build (headsaver_probe) reports at most 10 frames a
+#      second, and not far fewer;
+#   5. its failures: no such window, no GLX.
 # headsaver is the sanitised build of the host preset: whatever
 # AddressSanitizer or LeakSanitizer reports fails the test (on stderr when
 # run here, in a log folder when the daemon runs it).
@@ -243,6 +245,19 @@ EOF
 
 # --- 2. --window-id, and a resize ---
 
+# Starts host_window ARGS... and polls (at most 30 s) for the id of its
+# window. Sets host (its process) and window (the id).
+start_host_window() {
+  local tool_out="$work/host_window.out" i
+  : >"$tool_out"
+  "$build/tests/xscreensaver/host_window" "$@" >"$tool_out" &
+  host=$!
+  pids+=("$host")
+  window=""
+  for ((i = 0; i < 300; i++)); do window=$(head -n 1 "$tool_out"); [ -n "$window" ] && break; sleep 0.1; done
+  [ -n "$window" ]
+}
+
 # In a window of host_window (ARGS: its visual, as host_window takes it):
 # the picture fills the window, drawn into it directly or into CHILDREN (0
 # or 1) windows headsaver made inside it; then the window at another size;
@@ -252,14 +267,8 @@ window_id_case() {
   local what=$1 children=$2
   shift 2
   local name="--window-id, $what: the picture fills the window, and again after a resize; SIGTERM ends it with 0"
-  local tool_out="$work/host_window.out"
-  : >"$tool_out"
-  "$build/tests/xscreensaver/host_window" 320 240 "$@" >"$tool_out" &
-  local host=$!
-  pids+=("$host")
-  local i window=""
-  for ((i = 0; i < 300; i++)); do window=$(head -n 1 "$tool_out"); [ -n "$window" ] && break; sleep 0.1; done
-  [ -n "$window" ] || { not_ok "$name" "host_window showed no window"; return; }
+  local host window i
+  start_host_window 320 240 "$@" || { not_ok "$name" "host_window showed no window"; return; }
   start_saver -window-id "$window"
   wait_for_picture "$work/window-1.png" "$window" medal 30 "$hs_pid" || { not_ok "$name" "320x240: $why"; stop_saver; return; }
   local made
@@ -442,7 +451,39 @@ long_delay_case() {
   ok_if_clean "$name"
 }
 
-# --- 4. Failures ---
+# --- 4. The pace that --delay sets ---
+
+# headsaver's measuring build (headsaver_probe, whose frame report counts
+# the frames drawn) with --delay 100000 in a window of host_window: a pause
+# of 0.1 s after each frame allows at most 10 frames a second, and drawing
+# so small a picture takes little more. Over 3 s after its first picture
+# the report's rate must not pass 11 (a pause that does not wait draws
+# many times as fast) nor fall below 2 (a loop that stalls draws hardly
+# any). Ended by SIGTERM with 0 and nothing on stderr.
+pace_case() {
+  local name="--delay 100000: the frame report counts at most 10 frames a second, and not far fewer"
+  local report="$work/pace-report.txt" host window
+  start_host_window 160 120 || { not_ok "$name" "host_window showed no window"; return; }
+  HEADSAVER_PROBE_FILE="$report" saver="$build/headsaver/headsaver_probe" start_saver --window-id "$window" --delay 100000
+  wait_for_picture "$work/pace.png" "$window" medal 30 "$hs_pid" || { not_ok "$name" "$why"; stop_saver; return; }
+  # The span of the measure, not a wait for anything.
+  sleep 3
+  stop_saver
+  kill "$host"
+  wait "$host" 2>/dev/null
+  local frames fps
+  frames=$(awk '$1 == "frames" { print $2 }' "$report" 2>/dev/null)
+  fps=$(awk '$1 == "fps" { print $2 }' "$report" 2>/dev/null)
+  if [ "$status" -ne 0 ] || [ -s "$work/err" ]; then
+    not_ok "$name" "status $status, stderr: $(head -c 2000 "$work/err")"
+  elif [ -z "$fps" ] || picture_gt "$fps" 11 || picture_gt 2 "$fps"; then
+    not_ok "$name" "${frames:-no} frames at ${fps:-no} per second (report: $(paste -sd ' ' "$report" 2>/dev/null))"
+  else
+    ok "$name ($frames frames at $fps per second)"
+  fi
+}
+
+# --- 5. Failures ---
 
 failure_cases() {
   local name="a window id that does not exist: one line, status 1"
@@ -472,6 +513,7 @@ window_id_case "a GL visual" 0
 window_id_case "a visual without a depth buffer" 1 no-depth
 model_cases
 long_delay_case
+pace_case
 failure_cases
 
 echo "# $passed passed, $failed failed"
