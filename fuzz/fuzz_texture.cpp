@@ -1,8 +1,8 @@
 // fuzz_texture.cpp - libFuzzer target for the texture images: each input is
 // decoded as the saver decodes a material's image file (the limits checked
-// on the header, stb_image's decoding, the turn to bottom row first and the
-// scaling to power-of-two sides with GLU, for which an OSMesa context is
-// made once and kept current).
+// on the header, stb_image's decoding or the RLE BMP decoder's, the turn to
+// bottom row first and the scaling to power-of-two sides with GLU, for
+// which an OSMesa context is made once and kept current).
 #include <stddef.h>
 #include <stdint.h>
 #include <stdlib.h>

@@ -109,12 +109,13 @@ bool component_allowed(const char* part, size_t n)
         if (same_word(part, base, device)) return false;
     }
     // COM1..COM9 and LPT1..LPT9, also with the superscript digits 1, 2 and
-    // 3 of the Windows code page, which Windows takes as the same devices.
-    if (base == 4 && (same_word(part, 3, "COM") || same_word(part, 3, "LPT"))) {
-        unsigned char digit = (unsigned char)part[3];
-        if ((digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3) return false;
-    }
-    return true;
+    // 3 (in the Windows code page, or in UTF-8), which Windows takes as the
+    // same devices.
+    if (base < 4 || base > 5 || !(same_word(part, 3, "COM") || same_word(part, 3, "LPT"))) return true;
+    unsigned char digit = (unsigned char)part[base - 1];
+    bool superscript = digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
+    if (base == 5) return !(superscript && (unsigned char)part[3] == 0xC2);
+    return !((digit >= '1' && digit <= '9') || superscript);
 }
 
 uint32_t le16(const uint8_t* p) { return (uint32_t)p[0] | (uint32_t)p[1] << 8; }
@@ -181,8 +182,9 @@ RleHeader read_rle_bmp_header(const uint8_t* bytes, size_t size, RleBmp* bmp)
 // from malloc; null when memory runs out. The data is a list of byte pairs:
 // a count above 0 repeats its index (RLE8) or its two indexes in turn, high
 // then low (RLE4); a count of 0 is an escape: 0 ends the row, 1 the image, 2
-// moves right and up by the next two bytes, 3 and more give that many
-// indexes as they are, padded to an even number of bytes. Pixels the data
+// moves as many pixels right and rows on as the next two bytes say, 3 and
+// more give that many indexes as they are, padded to an even number of
+// bytes. Pixels the data
 // never sets get palette entry 0; indexes past the row or the image are
 // dropped, and data that ends early ends the image.
 uint8_t* decode_rle_bmp(const uint8_t* bytes, size_t size, const RleBmp* bmp)

@@ -64,6 +64,8 @@ TEST(TextureNames, OnlyNamesInsideTheModelsFolder)
         {"LPT1.jpg", false},
         {"lpt9", false},
         {"com\xB9.bmp", false},
+        {"LPT\xC2\xB2", false},
+        {"com\xC2\xAA.bmp", true},
         {"conin$", false},
         {"CONOUT$.bmp", false},
         {"maps/con/wood.bmp", false},
