@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Fuzzes the 3DS reader with libFuzzer for SECONDS (default 60), then the
-# texture images' decoding and scaling for half as long, then the STL reader
-# for a quarter.
+# texture images' decoding and scaling for half as long, then the STL and
+# the OBJ readers for a quarter each.
 #
 # Builds the "fuzz" preset, fills build/fuzz/seeds with the real 3DS files
 # (when the shared corpus folder is there) and the generated seeds, and runs
@@ -32,7 +32,7 @@ fi
 
 cd "$root"
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j "$(nproc)" --target fuzz_load_3ds make_fuzz_seeds fuzz_texture make_texture_seeds fuzz_load_stl
+cmake --build --preset fuzz -j "$(nproc)" --target fuzz_load_3ds make_fuzz_seeds fuzz_texture make_texture_seeds fuzz_load_stl fuzz_load_obj
 
 build="$root/build/fuzz"
 corpus_dir="$(cd "$root/.." && pwd)/shared/corpus/3ds"
@@ -42,7 +42,7 @@ artifacts="$build/artifacts"
 repeatable=()
 if [ -n "${FUZZ_SEED:-}" ]; then
   repeatable=(-seed="$FUZZ_SEED")
-  rm -rf "$build/corpus" "$build/texture_corpus" "$build/stl_corpus"
+  rm -rf "$build/corpus" "$build/texture_corpus" "$build/stl_corpus" "$build/obj_corpus"
 fi
 rm -rf "$seeds" "$artifacts"
 mkdir -p "$seeds" "$work" "$artifacts"
@@ -104,6 +104,25 @@ if [ "$status" -eq 0 ]; then
     "$stl_work" "$stl_seeds" || status=$?
 fi
 
+obj_seeds="$build/obj_seeds"
+obj_work="$build/obj_corpus"
+rm -rf "$obj_seeds"
+mkdir -p "$obj_seeds" "$obj_work"
+# Seeds: a textured quad with its material in the same text (the target
+# reads the input as its own material library), and polygons, groups,
+# smoothing and negative indices.
+printf 'mtllib self.mtl\nnewmtl M\nKd 1 0.5 0\nKs 1 1 1\nNs 40\nd 0.5\nmap_Kd -s 2 2 1 wood.png\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nvt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nvn 0 0 1\nusemtl M\nf 1/1/1 2/2/1 3/3/1 4/4/1\n' \
+  >"$obj_seeds/quad.obj"
+printf 'o A\ng g1\ns 1\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 1\nv 0.5 2 0\nf -5 -4 -3 -2 -1\ns off\nf 1//1 2//1 3//1\nl 1 2\np 3\n' \
+  >"$obj_seeds/polygon.obj"
+if [ "$status" -eq 0 ]; then
+  echo "fuzzing the OBJ reader for ${stl_seconds}s"
+  "$build/fuzz/fuzz_load_obj" \
+    -max_total_time="$stl_seconds" "${repeatable[@]}" ${FUZZ_SEED:+-runs=$((stl_seconds * 1000))} -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
+    -artifact_prefix="$artifacts/" -print_final_stats=1 \
+    "$obj_work" "$obj_seeds" || status=$?
+fi
+
 mapfile -t found < <(find "$artifacts" -type f | sort)
 if [ "$status" -ne 0 ] || [ "${#found[@]}" -gt 0 ]; then
   echo "fuzz.sh: the fuzzer stopped with status $status" >&2
@@ -112,4 +131,4 @@ if [ "$status" -ne 0 ] || [ "${#found[@]}" -gt 0 ]; then
   done
   exit 1
 fi
-echo "fuzz.sh: no findings in ${seconds}s + ${texture_seconds}s + ${stl_seconds}s; working corpora: $(find "$work" -type f | wc -l), $(find "$texture_work" -type f | wc -l) and $(find "$stl_work" -type f | wc -l) inputs"
+echo "fuzz.sh: no findings in ${seconds}s + ${texture_seconds}s + 2 x ${stl_seconds}s; working corpora: $(find "$work" -type f | wc -l), $(find "$texture_work" -type f | wc -l), $(find "$stl_work" -type f | wc -l) and $(find "$obj_work" -type f | wc -l) inputs"

@@ -1,5 +1,4 @@
-// The STL reader (binary and ASCII, colours, limits, refusals) and the
-// choice of reader by a file's content.
+// The STL reader: binary and ASCII, colours, meshes, limits, refusals.
 #include <gtest/gtest.h>
 #include <math.h>
 #include <stdio.h>
@@ -9,7 +8,6 @@
 #include <vector>
 
 #include "load_stl.h"
-#include "model_choice.h"
 
 namespace {
 
@@ -184,61 +182,6 @@ TEST(LoadStl, DamagedOrOversizedFilesAreRefusedWithAReason)
         EXPECT_EQ(loaded.scene, nullptr);
         EXPECT_STREQ(loaded.why, c.why);
     }
-}
-
-TEST(ModelFormat, ContentChoosesTheReader)
-{
-    std::vector<uint8_t> stl = binary_stl({PLAIN});
-    std::vector<uint8_t> stl_like_3ds = stl;
-    stl_like_3ds[0] = stl_like_3ds[1] = 0x4D;
-    std::vector<uint8_t> ascii = text("solid x\n");
-    std::vector<uint8_t> other = text("MZ\x90");
-    struct Case {
-        const char* what;
-        const std::vector<uint8_t>& head;
-        uint64_t size;
-        ModelFormat format;
-    };
-    const Case cases[] = {
-        {"binary STL", stl, stl.size(), MODEL_STL},
-        {"binary STL one byte longer", stl, stl.size() + 1, MODEL_3DS},
-        {"a 3DS main chunk first", stl_like_3ds, stl.size(), MODEL_3DS},
-        {"ASCII STL", ascii, 4000, MODEL_STL},
-        {"anything else: the 3DS reader says why", other, 3, MODEL_3DS},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(model_format(c.head.data(), c.head.size(), c.size), c.format) << c.what;
-    }
-}
-
-FILE* open_for_test(const char* path, char* why, size_t why_size)
-{
-    FILE* file = fopen(path, "rb");
-    if (!file) snprintf(why, why_size, "cannot open");
-    return file;
-}
-
-TEST(ModelFormat, UsersStlModelIsLoadedStandingOnItsZAxisAndFitted)
-{
-    std::vector<uint8_t> bytes = binary_stl({{{0, 0, 0, 2, 0, 0, 0, 0, 4}, 0}}, "solid tall");
-    char path[] = "/tmp/head-stl-XXXXXX";
-    int fd = mkstemp(path);
-    ASSERT_GE(fd, 0);
-    FILE* file = fdopen(fd, "wb");
-    fwrite(bytes.data(), 1, bytes.size(), file);
-    fclose(file);
-    char why[128] = "";
-    Scene* scene = load_users_model(path, open_for_test, why, sizeof why);
-    remove(path);
-    ASSERT_NE(scene, nullptr) << why;
-    // The file's height (z, 4) is the view's up (y) now, twice its x extent.
-    float low_y = 1e9f, high_y = -1e9f, low_x = 1e9f, high_x = -1e9f;
-    for (int i = 0; i < 3; ++i) {
-        Vec3 p = scene->meshes[0].vertices[i].position;
-        low_y = fminf(low_y, p.y), high_y = fmaxf(high_y, p.y), low_x = fminf(low_x, p.x), high_x = fmaxf(high_x, p.x);
-    }
-    EXPECT_FLOAT_EQ(high_y - low_y, 2 * (high_x - low_x));
-    free_scene(scene);
 }
 
 }  // namespace

@@ -2,12 +2,13 @@
 // see model_choice.h.
 #include "model_choice.h"
 
+#include <stdlib.h>
 #include <string.h>
 
-#include <stdlib.h>
-
+#include "file_names.h"
 #include "fit_scene.h"
 #include "load_3ds.h"
+#include "load_obj.h"
 #include "load_stl.h"
 
 namespace {
@@ -26,12 +27,33 @@ void copy_text(char* to, size_t to_size, const char* text)
 
 }  // namespace
 
-ModelFormat model_format(const uint8_t* head, size_t head_size, uint64_t size)
+namespace {
+
+// Whether the file's name ends in extension (".obj"), in any case.
+bool has_extension(const char* name, const char* extension)
+{
+    size_t n = strlen(name), e = strlen(extension);
+    if (n < e) return false;
+    for (size_t i = 0; i < e; ++i) {
+        char c = name[n - e + i];
+        if ((c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c) != extension[i]) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+ModelFormat model_format(const uint8_t* head, size_t head_size, uint64_t size, const char* name)
 {
     // A 3DS main chunk's id comes first: such a file is 3DS whatever else
     // its bytes might pass for.
     if (head_size >= 2 && head[0] == 0x4D && head[1] == 0x4D) return MODEL_3DS;
     if (is_stl(head, head_size, size)) return MODEL_STL;
+    bool all_comments = false;
+    if (is_obj(head, head_size, &all_comments)) return MODEL_OBJ;
+    // Where the content cannot tell, the name does.
+    if (all_comments && has_extension(name, ".obj")) return MODEL_OBJ;
+    if (has_extension(name, ".stl")) return MODEL_STL;
     return MODEL_3DS;
 }
 
@@ -50,10 +72,12 @@ uint64_t file_size(FILE* file)
     return size;
 }
 
-Scene* read_stl_file(FILE* file, uint64_t size, char* why, size_t why_size)
+// The whole file in a heap block (size bytes and a NUL), or null with the
+// reason in why: larger than limit (a text naming the format), unreadable.
+uint8_t* read_whole_file(FILE* file, uint64_t size, uint64_t limit, const char* too_large, char* why, size_t why_size)
 {
-    if (size > STL_MAX_FILE_BYTES) {
-        copy_text(why, why_size, "the STL file is larger than 256 MB");
+    if (size > limit) {
+        copy_text(why, why_size, too_large);
         return nullptr;
     }
     uint8_t* bytes = (uint8_t*)malloc((size_t)size + 1);
@@ -61,13 +85,20 @@ Scene* read_stl_file(FILE* file, uint64_t size, char* why, size_t why_size)
         copy_text(why, why_size, "not enough memory for the model");
         return nullptr;
     }
-    Scene* scene = nullptr;
-    if (fread(bytes, 1, (size_t)size, file) != size)
+    if (fread(bytes, 1, (size_t)size, file) != size) {
         copy_text(why, why_size, "the file could not be read");
-    else
-        scene = load_stl(bytes, (size_t)size, why, why_size);
-    free(bytes);
-    return scene;
+        free(bytes);
+        return nullptr;
+    }
+    bytes[size] = 0;
+    return bytes;
+}
+
+// Opens a file the model names, from the model's folder (the context): a
+// name that leads out of it is never opened.
+FILE* open_beside_model(const char* name, void* folder)
+{
+    return name_inside_folder(name) ? g_open_texture_file((const char*)folder, name) : nullptr;
 }
 
 }  // namespace
@@ -76,15 +107,12 @@ Scene* load_users_model(const char* path, OpenModelFile open_file, char* why, si
 {
     FILE* file = open_file(path, why, why_size);
     if (file == nullptr) return nullptr;
-    uint8_t head[84];
+    uint8_t head[4096];
     size_t head_size = fread(head, 1, sizeof head, file);
     uint64_t size = file_size(file);
+    ModelFormat format = model_format(head, head_size, size, path);
     Scene* scene = nullptr;
-    if (model_format(head, head_size, size) == MODEL_STL) {
-        scene = read_stl_file(file, size, why, why_size);
-        fclose(file);
-        if (scene == nullptr) return nullptr;
-    } else {
+    if (format == MODEL_3DS) {
         char error_text[LOAD_3DS_ERROR_TEXT_SIZE] = "";
         scene = load_3ds(error_text, file, LOAD_3DS_FILE, 0);
         fclose(file);
@@ -92,9 +120,25 @@ Scene* load_users_model(const char* path, OpenModelFile open_file, char* why, si
             copy_text(why, why_size, error_text[0] != '\0' ? error_text : "the model could not be loaded");
             return nullptr;
         }
+    } else {
+        uint8_t* bytes =
+            format == MODEL_STL
+                ? read_whole_file(file, size, STL_MAX_FILE_BYTES, "the STL file is larger than 256 MB", why, why_size)
+                : read_whole_file(file, size, OBJ_MAX_FILE_BYTES, "the OBJ file is larger than 256 MB", why, why_size);
+        fclose(file);
+        if (bytes == nullptr) return nullptr;
+        if (format == MODEL_STL) {
+            scene = load_stl(bytes, (size_t)size, why, why_size);
+        } else {
+            char folder[sizeof g_texture_folder];
+            model_folder(path, PATH_SEPARATORS, folder, sizeof folder);
+            scene = load_obj(bytes, (size_t)size, open_beside_model, folder, why, why_size);
+        }
+        free(bytes);
+        if (scene == nullptr) return nullptr;
     }
-    // 3DS and STL alike stand on their Z axis; the view's up is Y.
-    convert_scene_axes(scene);
+    // 3DS and STL stand on their Z axis, OBJ on its Y axis, the view's up.
+    if (format != MODEL_OBJ) convert_scene_axes(scene);
     if (!fit_scene(scene, FIT_SPHERE_RADIUS)) {
         free_scene(scene);
         copy_text(why, why_size, "the model has no vertices to show");
