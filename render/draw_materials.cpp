@@ -26,8 +26,8 @@
 // - Map coordinates: u' = u * scale_u + offset_u, v' = v * scale_v +
 //   offset_v; the image repeats outside 0..1; (0, 0) is its bottom-left.
 // - Texture names are opened inside the model's folder only (see
-//   texture_name_inside_folder): a name leading out of it, or to a device,
-//   leaves the material's colour.
+//   name_inside_folder in view/file_names.h): a name leading out of it, or
+//   to a device, leaves the material's colour.
 // - Within a mesh the faces are sent grouped by material (stable order), so
 //   the state changes once per material, not per face.
 #include "draw_materials.h"
@@ -38,6 +38,7 @@
 
 #include <GL/gl.h>
 
+#include "file_names.h"
 #include "render.h"
 #include "texture.h"
 
@@ -357,7 +358,7 @@ void load_scene_textures()
         name[sizeof name - 1] = '\0';
         // Only names inside the model's folder are opened; a backslash
         // between folders becomes a slash, which both systems take.
-        if (!texture_name_inside_folder(name)) continue;
+        if (!name_inside_folder(name)) continue;
         for (char* c = name; *c != '\0'; ++c) {
             if (*c == '\\') *c = '/';
         }

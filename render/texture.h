@@ -1,10 +1,9 @@
 // texture.h - texture images for the materials of a model drawn as its file
-// says: their names kept inside the model's folder, read from a stdio stream
-// or from memory, decoded (BMP, run-length encoded BMP too, TGA, PNG, JPEG,
-// GIF's first frame) within size limits, and scaled to power-of-two sides,
-// as OpenGL 1.1 textures need. Depends on stb_image (compiled in
-// stb_image_impl.cpp) and, for the scaling, on GLU's gluScaleImage, which
-// needs a current rendering context.
+// says: read from a stdio stream or from memory, decoded (BMP, run-length
+// encoded BMP too, TGA, PNG, JPEG, GIF's first frame) within size limits,
+// and scaled to power-of-two sides, as OpenGL 1.1 textures need. Depends
+// on stb_image (compiled in stb_image_impl.cpp) and, for the scaling, on
+// GLU's gluScaleImage, which needs a current rendering context.
 #ifndef RENDER_TEXTURE_H
 #define RENDER_TEXTURE_H
 
@@ -36,17 +35,6 @@ struct TextureImage {
 // two nearest to it (the smaller of two equally near), at most max_side
 // (itself a power of two, at least 1).
 int texture_side(int side, int max_side);
-
-// Whether a texture's file name, as a material gives it, names a file in
-// the model's folder or in a folder below it ("maps/wood.bmp" and
-// "maps\wood.bmp" alike), read as Windows and POSIX read names. Refused:
-// an empty name; an absolute path, a UNC or device path (a leading slash or
-// backslash); a colon anywhere (a drive letter, a URL, a file's stream); a
-// control character; a component empty or of dots and spaces alone (".",
-// "..", "... "); a component that is a Windows device's name with or
-// without an extension, in any case (CON, PRN, AUX, NUL, COM1-COM9,
-// LPT1-LPT9, CONIN$, CONOUT$).
-bool texture_name_inside_folder(const char* name);
 
 // Decodes size bytes of an image file into image, scaled to power-of-two
 // sides of at most max_side. Returns false, with image zeroed, for data that

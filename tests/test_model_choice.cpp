@@ -1,5 +1,6 @@
 // choose_scene: the user's model when it can be shown, else the medal with
-// the reason; and the model's folder, where its textures are looked for.
+// the reason; and the model's folder, where its textures are looked for,
+// and the names of files inside it.
 #include <errno.h>
 #include <math.h>
 #include <stdint.h>
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "file_names.h"
 #include "fit_scene.h"
 #include "model_choice.h"
 #include "write_3ds.h"
@@ -144,6 +146,69 @@ TEST(ModelChoice, TheModelsFolderFitsItsBufferOrIsEmpty)
     char untouched = '?';
     model_folder("a/b/m.3ds", "/", &untouched, 0);
     EXPECT_EQ(untouched, '?') << "a buffer of 0 bytes was written";
+}
+
+// The names a model may give for its textures and other files: only those
+// inside its folder.
+TEST(ModelChoice, OnlyNamesInsideTheModelsFolder)
+{
+    const struct {
+        const char* name;
+        bool allowed;
+    } cases[] = {
+        {"wood.bmp", true},
+        {"WOOD.BMP", true},
+        {"maps/wood.bmp", true},
+        {"maps\\wood.bmp", true},
+        {"a b/c.d.e.tga", true},
+        {"...wood.bmp", true},
+        {"console.bmp", true},
+        {"com10.bmp", true},
+        {"lpt0.bmp", true},
+        {"nulls/x.bmp", true},
+        {"", false},
+        {"..", false},
+        {"../wood.bmp", false},
+        {"..\\wood.bmp", false},
+        {"maps/../../wood.bmp", false},
+        {"maps\\..\\..\\wood.bmp", false},
+        {"maps/..", false},
+        {"./wood.bmp", false},
+        {".../wood.bmp", false},
+        {".. /wood.bmp", false},
+        {"maps//wood.bmp", false},
+        {"maps/", false},
+        {"/etc/passwd", false},
+        {"\\Windows\\win.ini", false},
+        {"\\\\server\\share\\wood.bmp", false},
+        {"//server/share/wood.bmp", false},
+        {"\\\\?\\C:\\wood.bmp", false},
+        {"C:\\wood.bmp", false},
+        {"C:wood.bmp", false},
+        {"c:/wood.bmp", false},
+        {"http://example.com/wood.bmp", false},
+        {"file:wood.bmp", false},
+        {"wood.bmp:stream", false},
+        {"CON", false},
+        {"con.bmp", false},
+        {"Prn.tga", false},
+        {"aux", false},
+        {"NUL.bmp.png", false},
+        {"nul .bmp", false},
+        {"COM1", false},
+        {"com9.bmp", false},
+        {"LPT1.jpg", false},
+        {"lpt9", false},
+        {"com\xB9.bmp", false},
+        {"LPT\xC2\xB2", false},
+        {"com\xC2\xAA.bmp", true},
+        {"conin$", false},
+        {"CONOUT$.bmp", false},
+        {"maps/con/wood.bmp", false},
+        {"maps\\aux.bmp", false},
+        {"wood\n.bmp", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(name_inside_folder(c.name), c.allowed) << "\"" << c.name << "\"";
 }
 
 }  // namespace

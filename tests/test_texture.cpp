@@ -1,5 +1,4 @@
-// test_texture.cpp - texture images: which names a material may give (only
-// files inside the model's folder), the limits of sides and files, the
+// test_texture.cpp - texture images: the limits of sides and files, the
 // scaling to powers of two, the BMPs run-length encoded (RLE8, RLE4) that
 // our own decoder reads, and streams that stb_image mishandles.
 #include <stdio.h>
@@ -13,67 +12,6 @@
 #include "texture.h"
 
 namespace {
-
-TEST(TextureNames, OnlyNamesInsideTheModelsFolder)
-{
-    const struct {
-        const char* name;
-        bool allowed;
-    } cases[] = {
-        {"wood.bmp", true},
-        {"WOOD.BMP", true},
-        {"maps/wood.bmp", true},
-        {"maps\\wood.bmp", true},
-        {"a b/c.d.e.tga", true},
-        {"...wood.bmp", true},
-        {"console.bmp", true},
-        {"com10.bmp", true},
-        {"lpt0.bmp", true},
-        {"nulls/x.bmp", true},
-        {"", false},
-        {"..", false},
-        {"../wood.bmp", false},
-        {"..\\wood.bmp", false},
-        {"maps/../../wood.bmp", false},
-        {"maps\\..\\..\\wood.bmp", false},
-        {"maps/..", false},
-        {"./wood.bmp", false},
-        {".../wood.bmp", false},
-        {".. /wood.bmp", false},
-        {"maps//wood.bmp", false},
-        {"maps/", false},
-        {"/etc/passwd", false},
-        {"\\Windows\\win.ini", false},
-        {"\\\\server\\share\\wood.bmp", false},
-        {"//server/share/wood.bmp", false},
-        {"\\\\?\\C:\\wood.bmp", false},
-        {"C:\\wood.bmp", false},
-        {"C:wood.bmp", false},
-        {"c:/wood.bmp", false},
-        {"http://example.com/wood.bmp", false},
-        {"file:wood.bmp", false},
-        {"wood.bmp:stream", false},
-        {"CON", false},
-        {"con.bmp", false},
-        {"Prn.tga", false},
-        {"aux", false},
-        {"NUL.bmp.png", false},
-        {"nul .bmp", false},
-        {"COM1", false},
-        {"com9.bmp", false},
-        {"LPT1.jpg", false},
-        {"lpt9", false},
-        {"com\xB9.bmp", false},
-        {"LPT\xC2\xB2", false},
-        {"com\xC2\xAA.bmp", true},
-        {"conin$", false},
-        {"CONOUT$.bmp", false},
-        {"maps/con/wood.bmp", false},
-        {"maps\\aux.bmp", false},
-        {"wood\n.bmp", false},
-    };
-    for (const auto& c : cases) EXPECT_EQ(texture_name_inside_folder(c.name), c.allowed) << "\"" << c.name << "\"";
-}
 
 class TextureImages : public OffscreenGlTest {
 protected:
