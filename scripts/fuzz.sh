@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Fuzzes the 3DS reader with libFuzzer for SECONDS (default 60), then the
-# texture images' decoding and scaling for half as long, then the STL and
-# the OBJ readers for a quarter each.
+# texture images' decoding and scaling for half as long, then the STL, OBJ
+# and glTF readers for a quarter each.
 #
 # Builds the "fuzz" preset, fills build/fuzz/seeds with the real 3DS files
 # (when the shared corpus folder is there) and the generated seeds, and runs
@@ -32,7 +32,7 @@ fi
 
 cd "$root"
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j "$(nproc)" --target fuzz_load_3ds make_fuzz_seeds fuzz_texture make_texture_seeds fuzz_load_stl fuzz_load_obj
+cmake --build --preset fuzz -j "$(nproc)" --target fuzz_load_3ds make_fuzz_seeds fuzz_texture make_texture_seeds fuzz_load_stl fuzz_load_obj fuzz_load_gltf
 
 build="$root/build/fuzz"
 corpus_dir="$(cd "$root/.." && pwd)/shared/corpus/3ds"
@@ -42,7 +42,7 @@ artifacts="$build/artifacts"
 repeatable=()
 if [ -n "${FUZZ_SEED:-}" ]; then
   repeatable=(-seed="$FUZZ_SEED")
-  rm -rf "$build/corpus" "$build/texture_corpus" "$build/stl_corpus" "$build/obj_corpus"
+  rm -rf "$build/corpus" "$build/texture_corpus" "$build/stl_corpus" "$build/obj_corpus" "$build/gltf_corpus"
 fi
 rm -rf "$seeds" "$artifacts"
 mkdir -p "$seeds" "$work" "$artifacts"
@@ -84,44 +84,46 @@ if [ "$status" -eq 0 ]; then
     "$texture_work" "$texture_seeds" || status=$?
 fi
 
-stl_seconds=$(( (seconds + 3) / 4 ))
-stl_seeds="$build/stl_seeds"
-stl_work="$build/stl_corpus"
-rm -rf "$stl_seeds"
-mkdir -p "$stl_seeds" "$stl_work"
-# Seeds: an ASCII file of one facet, a binary one of two (the second with
-# a face colour), and a binary one whose header begins with "solid".
+# The readers of the other formats, a quarter of SECONDS each, from seeds
+# written here into build/fuzz/<format>_seeds (working corpora in
+# build/fuzz/<format>_corpus).
+format_seconds=$(( (seconds + 3) / 4 ))
+fuzz_format() {  # fuzz_format FORMAT RUNS_A_SECOND
+  [ "$status" -eq 0 ] || return 0
+  echo "fuzzing the $1 reader for ${format_seconds}s"
+  mkdir -p "$build/$1_corpus"
+  "$build/fuzz/fuzz_load_$1" \
+    -max_total_time="$format_seconds" "${repeatable[@]}" ${FUZZ_SEED:+-runs=$((format_seconds * $2))} -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
+    -artifact_prefix="$artifacts/" -print_final_stats=1 \
+    "$build/$1_corpus" "$build/$1_seeds" || status=$?
+}
+rm -rf "$build/stl_seeds" "$build/obj_seeds" "$build/gltf_seeds"
+mkdir -p "$build/stl_seeds" "$build/obj_seeds" "$build/gltf_seeds"
+# STL: an ASCII file of one facet, a binary one of two (the second with a
+# face colour), and a binary one whose header begins with "solid".
 printf 'solid s\n facet normal 0 0 1\n  outer loop\n   vertex 0 0 0\n   vertex 1 0 0\n   vertex 0 1 0\n  endloop\n endfacet\nendsolid s\n' \
-  >"$stl_seeds/ascii.stl"
+  >"$build/stl_seeds/ascii.stl"
 binary_triangle() { printf '%012d' 0 | tr 0 '\0'; printf '\0\0\0\0\0\0\0\0\0\0\0\0\0\0\200\77\0\0\0\0\0\0\0\0\0\0\0\0\0\0\200\77\0\0\0\0'"$1"; }
-{ printf 'binary%074d' 0 | tr 0 '\0'; printf '\2\0\0\0'; binary_triangle '\0\0'; binary_triangle '\37\374'; } >"$stl_seeds/binary.stl"
-{ printf 'solid binary%068d' 0 | tr 0 '\0'; printf '\1\0\0\0'; binary_triangle '\0\0'; } >"$stl_seeds/solid_binary.stl"
-if [ "$status" -eq 0 ]; then
-  echo "fuzzing the STL reader for ${stl_seconds}s"
-  "$build/fuzz/fuzz_load_stl" \
-    -max_total_time="$stl_seconds" "${repeatable[@]}" ${FUZZ_SEED:+-runs=$((stl_seconds * 2000))} -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
-    -artifact_prefix="$artifacts/" -print_final_stats=1 \
-    "$stl_work" "$stl_seeds" || status=$?
-fi
-
-obj_seeds="$build/obj_seeds"
-obj_work="$build/obj_corpus"
-rm -rf "$obj_seeds"
-mkdir -p "$obj_seeds" "$obj_work"
-# Seeds: a textured quad with its material in the same text (the target
-# reads the input as its own material library), and polygons, groups,
-# smoothing and negative indices.
+{ printf 'binary%074d' 0 | tr 0 '\0'; printf '\2\0\0\0'; binary_triangle '\0\0'; binary_triangle '\37\374'; } >"$build/stl_seeds/binary.stl"
+{ printf 'solid binary%068d' 0 | tr 0 '\0'; printf '\1\0\0\0'; binary_triangle '\0\0'; } >"$build/stl_seeds/solid_binary.stl"
+# OBJ (the target reads the input as its own material library too): a
+# textured quad with its material, and polygons, groups, smoothing and
+# negative indices.
 printf 'mtllib self.mtl\nnewmtl M\nKd 1 0.5 0\nKs 1 1 1\nNs 40\nd 0.5\nmap_Kd -s 2 2 1 wood.png\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nvt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nvn 0 0 1\nusemtl M\nf 1/1/1 2/2/1 3/3/1 4/4/1\n' \
-  >"$obj_seeds/quad.obj"
+  >"$build/obj_seeds/quad.obj"
 printf 'o A\ng g1\ns 1\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 1\nv 0.5 2 0\nf -5 -4 -3 -2 -1\ns off\nf 1//1 2//1 3//1\nl 1 2\np 3\n' \
-  >"$obj_seeds/polygon.obj"
-if [ "$status" -eq 0 ]; then
-  echo "fuzzing the OBJ reader for ${stl_seconds}s"
-  "$build/fuzz/fuzz_load_obj" \
-    -max_total_time="$stl_seconds" "${repeatable[@]}" ${FUZZ_SEED:+-runs=$((stl_seconds * 1000))} -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
-    -artifact_prefix="$artifacts/" -print_final_stats=1 \
-    "$obj_work" "$obj_seeds" || status=$?
-fi
+  >"$build/obj_seeds/polygon.obj"
+# glTF (the target reads the input as its own external buffer too): a
+# triangle in a data URI under a node with a transform, with a material and
+# its texture, and one whose buffer is external.
+triangle='"bufferViews":[{"buffer":0,"byteLength":36}],"accessors":[{"bufferView":0,"componentType":5126,"count":3,"type":"VEC3"}],"meshes":[{"primitives":[{"attributes":{"POSITION":0},"material":0,"mode":4}]}],"materials":[{"alphaMode":"BLEND","doubleSided":true,"pbrMetallicRoughness":{"baseColorFactor":[1,0.5,0,0.5],"baseColorTexture":{"index":0,"extensions":{"KHR_texture_transform":{"offset":[0.5,0],"scale":[2,2]}}}}}],"textures":[{"source":0}],"images":[{"uri":"wood.png"}],"nodes":[{"children":[1],"translation":[1,2,3]},{"mesh":0,"rotation":[0,0,0.7071,0.7071],"scale":[2,2,2]}],"scenes":[{"nodes":[0]}],"scene":0'
+printf '{"asset":{"version":"2.0"},"buffers":[{"byteLength":36,"uri":"data:application/octet-stream;base64,AAAAAAAAAAAAAAAAAACAPwAAAAAAAAAAAAAAAAAAgD8AAAAA"}],%s}' "$triangle" \
+  >"$build/gltf_seeds/triangle.gltf"
+printf '{"asset":{"version":"2.0"},"buffers":[{"byteLength":36,"uri":"triangle.bin"}],%s}' "$triangle" \
+  >"$build/gltf_seeds/external.gltf"
+fuzz_format stl 2000
+fuzz_format obj 1000
+fuzz_format gltf 500
 
 mapfile -t found < <(find "$artifacts" -type f | sort)
 if [ "$status" -ne 0 ] || [ "${#found[@]}" -gt 0 ]; then
@@ -131,4 +133,4 @@ if [ "$status" -ne 0 ] || [ "${#found[@]}" -gt 0 ]; then
   done
   exit 1
 fi
-echo "fuzz.sh: no findings in ${seconds}s + ${texture_seconds}s + 2 x ${stl_seconds}s; working corpora: $(find "$work" -type f | wc -l), $(find "$texture_work" -type f | wc -l), $(find "$stl_work" -type f | wc -l) and $(find "$obj_work" -type f | wc -l) inputs"
+echo "fuzz.sh: no findings in ${seconds}s + ${texture_seconds}s + 3 x ${format_seconds}s; working corpora: $(find "$work" -type f | wc -l), $(find "$texture_work" -type f | wc -l) and, of STL, OBJ and glTF, $(find "$build/stl_corpus" "$build/obj_corpus" "$build/gltf_corpus" -type f | wc -l) inputs"

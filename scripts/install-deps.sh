@@ -23,6 +23,7 @@ packages=(
   libosmesa6-dev libglu1-mesa-dev      # renderer tests: off-screen GL and GLU
   libstb-dev                           # stb_image: texture images, compiled into both builds
   libtinyobjloader-dev                 # tinyobjloader: OBJ models, compiled into both builds
+  libtinygltf-dev nlohmann-json3-dev   # tinygltf and the JSON parser it uses: glTF models, compiled into both builds
   libx11-dev libgl-dev                 # headsaver, the Linux saver: Xlib, GLX (glvnd)
   xscreensaver x11-xserver-utils       # its end-to-end tests: the daemon, xhost
   dpkg-dev                             # its Debian package: dpkg-shlibdeps for CPack, dpkg-buildflags

@@ -190,22 +190,46 @@ Vec3 extent(const Scene* s)
     return Vec3{high[0] - low[0], high[1] - low[1], high[2] - low[2]};
 }
 
+// A glTF file whose buffer is the file at uri, with one triangle.
+std::string gltf_naming(const std::string& uri)
+{
+    return R"({"asset":{"version":"2.0"},"buffers":[{"byteLength":36,"uri":")" + uri +
+           R"("}],"bufferViews":[{"buffer":0,"byteLength":36}],
+        "accessors":[{"bufferView":0,"componentType":5126,"count":3,"type":"VEC3"}],
+        "meshes":[{"primitives":[{"attributes":{"POSITION":0}}]}],"nodes":[{"mesh":0}],"scenes":[{"nodes":[0]}]})";
+}
+
 TEST(ModelFormat, EachFormatStandsOnTheViewsUpAxis)
 {
     // A triangle twice as tall as wide along the file's up axis: Z for STL,
-    // Y for OBJ; the view's up is Y.
+    // Y for OBJ and glTF (whose buffer lies beside it); the view's up is Y.
+    const float corners[9] = {0, 0, 0, 1, 0, 0, 0, 0, 2};
+    const float y_up[9] = {0, 0, 0, 1, 0, 0, 0, 2, 0};
     std::string stl(84 + 50, '\0');
     stl[80] = 1;
-    const float corners[9] = {0, 0, 0, 1, 0, 0, 0, 0, 2};
     memcpy(&stl[84 + 12], corners, sizeof corners);
     Folder folder;
-    for (const std::string& path : {folder.write("model/tall.stl", stl),
-                                    folder.write("model/tall.obj", "v 0 0 0\nv 1 0 0\nv 0 2 0\nf 1 2 3\n")}) {
+    folder.write("model/tall.bin", std::string((const char*)y_up, sizeof y_up));
+    for (const std::string& path :
+         {folder.write("model/tall.stl", stl), folder.write("model/tall.obj", "v 0 0 0\nv 1 0 0\nv 0 2 0\nf 1 2 3\n"),
+          folder.write("model/tall.gltf", gltf_naming("tall.bin"))}) {
         Loaded loaded(path);
         ASSERT_NE(loaded.scene, nullptr) << path << ": " << loaded.why;
         Vec3 size = extent(loaded.scene);
         EXPECT_FLOAT_EQ(size.y, 2 * size.x) << path;
         EXPECT_EQ(size.z, 0.0f) << path;
+    }
+}
+
+TEST(ModelFormat, BufferOutsideTheModelsFolderIsNeverOpened)
+{
+    Folder folder;
+    const float y_up[9] = {0, 0, 0, 1, 0, 0, 0, 2, 0};
+    folder.write("outside.bin", std::string((const char*)y_up, sizeof y_up));
+    for (const char* uri : {"../outside.bin", "sub/../../outside.bin"}) {
+        Loaded loaded(folder.write("model/tall.gltf", gltf_naming(uri)));
+        EXPECT_EQ(loaded.scene, nullptr) << uri;
+        EXPECT_NE(strstr(loaded.why, "could not be read"), nullptr) << loaded.why;
     }
 }
 

@@ -8,6 +8,7 @@
 #include "file_names.h"
 #include "fit_scene.h"
 #include "load_3ds.h"
+#include "load_gltf.h"
 #include "load_obj.h"
 #include "load_stl.h"
 
@@ -48,7 +49,9 @@ ModelFormat model_format(const uint8_t* head, size_t head_size, uint64_t size, c
     // A 3DS main chunk's id comes first: such a file is 3DS whatever else
     // its bytes might pass for.
     if (head_size >= 2 && head[0] == 0x4D && head[1] == 0x4D) return MODEL_3DS;
+    if (head_size >= 4 && memcmp(head, "glTF", 4) == 0) return MODEL_GLTF;
     if (is_stl(head, head_size, size)) return MODEL_STL;
+    if (is_gltf(head, head_size)) return MODEL_GLTF;
     bool all_comments = false;
     if (is_obj(head, head_size, &all_comments)) return MODEL_OBJ;
     // Where the content cannot tell, the name does.
@@ -58,6 +61,12 @@ ModelFormat model_format(const uint8_t* head, size_t head_size, uint64_t size, c
 }
 
 namespace {
+
+// The largest STL, OBJ or glTF file read (each reader says so too).
+const uint64_t MODEL_MAX_FILE_BYTES = (uint64_t)256 << 20;
+static_assert(MODEL_MAX_FILE_BYTES == STL_MAX_FILE_BYTES && MODEL_MAX_FILE_BYTES == OBJ_MAX_FILE_BYTES &&
+                  MODEL_MAX_FILE_BYTES == GLTF_MAX_FILE_BYTES,
+              "one limit for every reader");
 
 // The file's size, or UINT64_MAX where the stream cannot tell; the stream
 // is left at its start.
@@ -121,24 +130,26 @@ Scene* load_users_model(const char* path, OpenModelFile open_file, char* why, si
             return nullptr;
         }
     } else {
-        uint8_t* bytes =
-            format == MODEL_STL
-                ? read_whole_file(file, size, STL_MAX_FILE_BYTES, "the STL file is larger than 256 MB", why, why_size)
-                : read_whole_file(file, size, OBJ_MAX_FILE_BYTES, "the OBJ file is larger than 256 MB", why, why_size);
+        const char* too_large = format == MODEL_STL   ? "the STL file is larger than 256 MB"
+                                : format == MODEL_OBJ ? "the OBJ file is larger than 256 MB"
+                                                      : "the glTF file is larger than 256 MB";
+        uint8_t* bytes = read_whole_file(file, size, MODEL_MAX_FILE_BYTES, too_large, why, why_size);
         fclose(file);
         if (bytes == nullptr) return nullptr;
-        if (format == MODEL_STL) {
+        char folder[sizeof g_texture_folder];
+        model_folder(path, PATH_SEPARATORS, folder, sizeof folder);
+        if (format == MODEL_STL)
             scene = load_stl(bytes, (size_t)size, why, why_size);
-        } else {
-            char folder[sizeof g_texture_folder];
-            model_folder(path, PATH_SEPARATORS, folder, sizeof folder);
+        else if (format == MODEL_OBJ)
             scene = load_obj(bytes, (size_t)size, open_beside_model, folder, why, why_size);
-        }
+        else
+            scene = load_gltf(bytes, (size_t)size, open_beside_model, folder, why, why_size);
         free(bytes);
         if (scene == nullptr) return nullptr;
     }
-    // 3DS and STL stand on their Z axis, OBJ on its Y axis, the view's up.
-    if (format != MODEL_OBJ) convert_scene_axes(scene);
+    // 3DS and STL stand on their Z axis; OBJ and glTF on their Y axis, the
+    // view's up.
+    if (format == MODEL_3DS || format == MODEL_STL) convert_scene_axes(scene);
     if (!fit_scene(scene, FIT_SPHERE_RADIUS)) {
         free_scene(scene);
         copy_text(why, why_size, "the model has no vertices to show");

@@ -18,8 +18,9 @@
 typedef FILE* (*OpenModelFile)(const char* path, char* why, size_t why_size);
 
 // The formats of a user's model, told apart by the file's content: a 3DS
-// main chunk; an STL file by the size rule of a binary file or the "solid"
-// that begins an ASCII one; OBJ text by its first statement. Where the
+// main chunk; glTF's binary magic; an STL file by the size rule of a binary
+// file or the "solid" that begins an ASCII one; glTF's JSON text by its
+// opening brace; OBJ text by its first statement. Where the
 // content cannot tell (an OBJ file's first 4096 bytes all comments, a
 // damaged STL file), the name's extension does; anything else goes to the
 // 3DS reader, whose error text then says what is wrong. head holds the
@@ -29,12 +30,13 @@ enum ModelFormat {
     MODEL_3DS,
     MODEL_STL,
     MODEL_OBJ,
+    MODEL_GLTF,
 };
 ModelFormat model_format(const uint8_t* head, size_t head_size, uint64_t size, const char* name);
 
-// Loads the model file at path (3DS, STL or OBJ, by model_format; an OBJ
-// file's material libraries from its folder, through g_open_texture_file,
-// never from outside it), stands it on the view's up axis and fits it to
+// Loads the model file at path (3DS, STL, OBJ or glTF, by model_format;
+// the files an OBJ or glTF file names, its material libraries and buffers,
+// from its folder through g_open_texture_file, never from outside it), stands it on the view's up axis and fits it to
 // the view (FIT_SPHERE_RADIUS). Returns the scene, to be freed with free_scene, or
 // null with the reason in why: the opener's, the reader's error text, or
 // "the model has no vertices to show".
