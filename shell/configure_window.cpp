@@ -91,18 +91,21 @@ HWND add_control(HWND window, HINSTANCE instance, const wchar_t* class_name, con
     return control;
 }
 
-// The file's name in path (UTF-8) as wide text.
-void wide_file_name(const char* path, wchar_t* name, size_t name_size)
+// The file's name in a wide path: what follows its last '\\', '/' or ':'.
+const wchar_t* wide_file_name(const wchar_t* path)
 {
-    if (!utf8_to_wide(model_file_name(path), name, name_size)) name[0] = L'\0';
+    const wchar_t* name = path;
+    for (const wchar_t* p = path; *p != L'\0'; p++) {
+        if (*p == L'\\' || *p == L'/' || *p == L':') name = p + 1;
+    }
+    return name;
 }
 
 void show_model_name(HWND window)
 {
-    const char* model = g_configure_settings.model;
-    wchar_t name[SETTINGS_MODEL_SIZE];
-    wide_file_name(model, name, SETTINGS_MODEL_SIZE);
-    SetDlgItemTextW(window, CONTROL_MODEL_NAME, model[0] ? name : texts()->medal_name);
+    wchar_t path[SETTINGS_MODEL_SIZE];
+    bool shown = utf8_to_wide(g_configure_settings.model, path, SETTINGS_MODEL_SIZE) && path[0] != L'\0';
+    SetDlgItemTextW(window, CONTROL_MODEL_NAME, shown ? wide_file_name(path) : texts()->medal_name);
 }
 
 // The problem line: "Cannot show NAME: why" (why in the C library's or the
@@ -125,18 +128,13 @@ void saved(HWND window, bool written)
 // choice.
 void take_model(HWND window, const wchar_t* path)
 {
+    const wchar_t* name = wide_file_name(path);
     char utf8_path[SETTINGS_MODEL_SIZE];
     if (WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, path, -1, utf8_path, sizeof utf8_path, nullptr, nullptr) ==
         0) {
-        const wchar_t* name = path;
-        for (const wchar_t* p = path; *p; p++) {
-            if (*p == L'\\' || *p == L'/' || *p == L':') name = p + 1;
-        }
         show_problem(window, name, texts()->too_long);
         return;
     }
-    wchar_t name[SETTINGS_MODEL_SIZE];
-    wide_file_name(utf8_path, name, SETTINGS_MODEL_SIZE);
     char why[300] = "";
     Scene* scene = load_users_model(utf8_path, open_model_file, why, sizeof why);
     if (!scene) {

@@ -51,12 +51,3 @@ void take_setting_value(Settings* settings, const char* name, uint32_t type, con
         if (dword_value(type, bytes, size, LOOK_PLAIN, &number)) settings->look = (Look)number;
     }
 }
-
-const char* model_file_name(const char* path)
-{
-    const char* name = path;
-    for (const char* p = path; *p != '\0'; p++) {
-        if (*p == '\\' || *p == '/' || *p == ':') name = p + 1;
-    }
-    return name;
-}

@@ -28,7 +28,7 @@ const uint32_t SETTING_TYPE_DWORD = 4;  // REG_DWORD, little-endian
 const size_t SETTINGS_MODEL_SIZE = 1024;
 
 struct Settings {
-    char model[SETTINGS_MODEL_SIZE];  // full path of the user's 3DS file; "" for the medal
+    char model[SETTINGS_MODEL_SIZE];  // full path of the user's 3DS file, UTF-8; "" for the medal
     MonitorLayout monitors;
     Look look;
 };
@@ -44,9 +44,6 @@ void default_settings(Settings* settings);
 // a value reads as its default. A path too long for the record is such a
 // value too: cut short, it would name another file.
 void take_setting_value(Settings* settings, const char* name, uint32_t type, const void* bytes, size_t size);
-
-// The file's name in path: what follows its last '\\', '/' or ':'.
-const char* model_file_name(const char* path);
 
 // --- The platform's part (settings_win32.cpp) ---
 //

@@ -53,7 +53,6 @@ TEST(Settings, EachValueReadsOnlyWithItsTypeSizeAndRange)
         EXPECT_EQ(settings.monitors, c.monitors);
         EXPECT_EQ(settings.look, c.look);
     }
-    EXPECT_STREQ(model_file_name("C:\\Users\\x/y:jeep1.3ds"), "jeep1.3ds");
 }
 
 }  // namespace

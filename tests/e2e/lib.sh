@@ -316,6 +316,12 @@ e2e_medal_problems() {
   picture_black_corners "$file" $((h / 30)) 0.03 1 || printf ' %s corners not black;' "$PICTURE_LIT_CORNERS"
 }
 
+# Share of a picture's pixels with a colour: their chroma (the largest of
+# red, green and blue less the smallest) above 10 %.
+e2e_coloured_share() {
+  convert "$1" -colorspace HCL -channel G -separate +channel -threshold 10% -format '%[fx:mean]' info: 2>/dev/null
+}
+
 e2e_display_size() { xdotool getdisplaygeometry 2>/dev/null | tr ' ' x; }
 
 # Runs preview_host: e2e_host OUTPUT_FILE SAVER WIDTH HEIGHT SECONDS [SWITCH].

@@ -614,14 +614,16 @@ test_mode_fallback() {
 
 # --- the user's model (the registry's Model) ---------------------------------
 
-# users_model_frame NAME MODEL: head_probe.scr /s with the setting Model
-# naming the file MODEL (none when MODEL is empty), ended by a key; its 20th
-# frame is left in $shots/NAME.ppm. False with E2E_WHY when there is no
-# frame, a box shows or the run does not end with 0.
+# users_model_frame NAME MODEL [LOOK]: head_probe.scr /s with the setting
+# Model naming the file MODEL (none when MODEL is empty) and Look LOOK (none
+# when not given), ended by a key; its 20th frame is left in
+# $shots/NAME.ppm. False with E2E_WHY when there is no frame, a box shows or
+# the run does not end with 0.
 users_model_frame() {
   local probe="$E2E_WORK/$1-probe.txt" end=$((SECONDS + 60))
   wine reg delete 'HKCU\Software\Head' /f >/dev/null 2>&1
   [ -z "$2" ] || wine reg add 'HKCU\Software\Head' /v Model /t REG_SZ /d "$(winepath -w "$2" | tr -d '\r')" /f >/dev/null 2>&1
+  [ -z "${3:-}" ] || wine reg add 'HKCU\Software\Head' /v Look /t REG_DWORD /d "$3" /f >/dev/null 2>&1
   xdotool mousemove $((screen_w / 2)) $((screen_h / 2))
   HEAD_PROBE_FILE="$probe" e2e_start "$probe_saver" /s
   local pid=$E2E_PID
@@ -670,7 +672,40 @@ test_users_model() {
       if [ -z "$problems" ]; then e2e_ok $name; else e2e_not_ok $name "$problems"; fi
     fi
   done
+  test_model_in_a_greek_folder "$medal"
   wine reg delete 'HKCU\Software\Head' /f >/dev/null 2>&1
+}
+
+# A coloured model (pyramob, orange) in a folder named in Greek, which no
+# ANSI code page of the prefix holds: /s shows it, in its colour with Look
+# 0, and with Look 1 plain, without colour; lit unlike the medal (which
+# has no colour either) in both. test_model_in_a_greek_folder MEDAL_FRAME
+test_model_in_a_greek_folder() {
+  local source="$here/../../../shared/corpus/3ds/pyramob.3DS" model="$E2E_WORK/Μοντέλα/pyramob.3ds" look name share ratio
+  for look in 0 1; do
+    name=greek_folder_model_with_look_$look
+    if ! [ -f "$source" ]; then
+      e2e_ok "$name # skipped: no corpus"
+      continue
+    fi
+    mkdir -p "$(dirname "$model")" && cp "$source" "$model"
+    if ! users_model_frame $name "$model" $look; then
+      e2e_not_ok $name "$E2E_WHY"
+      continue
+    fi
+    share=$(e2e_coloured_share "$shots/$name.ppm")
+    ratio=$(lit_share_ratio "$shots/$name.ppm" "$1")
+    e2e_log "$name: coloured share $share, lit $ratio times as much as the medal"
+    if ! picture_gt "$ratio" 0.02 || ! picture_gt 0.4 "$ratio"; then
+      e2e_not_ok $name "lit $ratio times as much as the medal"
+    elif [ $look = 0 ] && ! picture_gt "$share" 0.01; then
+      e2e_not_ok $name "no colour (share $share)"
+    elif [ $look = 1 ] && picture_gt "$share" 0; then
+      e2e_not_ok $name "coloured pixels (share $share) in the plain look"
+    else
+      e2e_ok $name
+    fi
+  done
 }
 
 # The configure window as the platform's "Configure" verb opens it (an
@@ -695,6 +730,64 @@ test_configure_keys() {
   else
     e2e_not_ok $name "Monitors not saved as 1 after the moves, Tab Tab Down"
   fi
+  e2e_stop "$pid"
+  wine reg delete 'HKCU\Software\Head' /f >/dev/null 2>&1
+}
+
+# The settings window's Open dialog in a folder named in Greek: with the
+# Model in that folder, the dialog opens there; the name of another model
+# there typed in it and Enter take that model: the Model names it (the
+# registry's own wide text, exported), the window shows its name and no
+# refusal. Alt+F4 then closes the window.
+test_configure_model_in_a_greek_folder() {
+  local name=configure_window_takes_a_model_in_a_greek_folder folder="$E2E_WORK/Μοντέλα" saved="" problems=""
+  local export="$E2E_WORK/settings.reg" end line hwnd
+  mkdir -p "$folder" && cp "$resources/head.3ds" "$folder/first.3ds" && cp "$resources/head.3ds" "$folder/chosen.3ds"
+  local wanted
+  wanted=$(winepath -w "$folder/chosen.3ds" | tr -d '\r' | sed 's/\\/\\\\/g')
+  wine reg add 'HKCU\Software\Head' /v Model /t REG_SZ /d "$(winepath -w "$folder/first.3ds" | tr -d '\r')" /f >/dev/null 2>&1
+  e2e_start "$saver"
+  local pid=$E2E_PID
+  e2e_wait_window '^Tral.*v .*r en livsstil\.\.\.$' "$pid" 30 || { e2e_not_ok $name "$E2E_WHY"; e2e_stop "$pid"; return; }
+  local window=$E2E_XID
+  hwnd=$(e2e_field hwnd "$(e2e_window_line "$configure_title")")
+  line=$(e2e_windows | awk -v p="parent=$hwnd " 'index($0, "child ") == 1 && index($0, p) && index($0, "text=[Choose…]")')
+  xdotool mousemove --sync $(($(e2e_field screen_x "$line") + 20)) $(($(e2e_field screen_y "$line") + 10)) click 1
+  if ! e2e_wait_window '^Choose a 3DS model$' "$pid" 60; then
+    e2e_not_ok $name "no Open dialog: $E2E_WHY"
+    e2e_stop "$pid"
+    return
+  fi
+  local dialog=$E2E_XID field="" try
+  # Into the name field (it holds the Model's name, in the Model's folder):
+  # a click, the whole name chosen with the keys and the other typed over
+  # it. A try whose keys came before the dialog took input leaves the
+  # dialog up: try again.
+  end=$((SECONDS + 60))
+  until [ -n "$field" ] || [ "$SECONDS" -ge "$end" ]; do
+    field=$(e2e_windows | grep "^child .*class=\[Edit\]" | grep -v "parent=$hwnd " | head -n 1)
+    sleep 0.2
+  done
+  for try in 1 2 3; do
+    xdotool mousemove --sync $(($(e2e_field screen_x "$field") + 20)) $(($(e2e_field screen_y "$field") + 5)) click 1
+    xdotool key Home shift+End c h o s e n period 3 d s Return
+    e2e_wait_gone "$dialog" 10 && break
+    [ -z "$(e2e_box_ids)" ] || break
+  done
+  end=$((SECONDS + 60))
+  until [ -n "$saved" ] || [ "$SECONDS" -ge "$end" ] || ! e2e_running "$pid"; do
+    sleep 0.5
+    wine reg export 'HKCU\Software\Head' "$(winepath -w "$export")" /y >/dev/null 2>&1
+    saved=$(iconv -f UTF-16 -t UTF-8 "$export" 2>/dev/null | tr -d '\r' | grep -Fx "\"Model\"=\"$wanted\"")
+  done
+  [ -n "$saved" ] || problems+=" Model not saved as $wanted: $(iconv -f UTF-16 -t UTF-8 "$export" 2>/dev/null | tr -d '\r' | grep Model);"
+  local texts
+  texts=$(e2e_windows | awk -v p="parent=$hwnd " 'index($0, "child ") == 1 && index($0, p)')
+  printf '%s\n' "$texts" | grep -qF 'text=[chosen.3ds]' || problems+=" the name chosen.3ds not shown;"
+  printf '%s\n' "$texts" | grep -q 'text=\[Cannot show' && problems+=" $(printf '%s\n' "$texts" | grep -o 'text=\[Cannot show[^]]*');"
+  if [ -n "$problems" ]; then e2e_not_ok $name "$problems"; else e2e_ok $name; fi
+  e2e_key "$window" alt+F4
+  e2e_expect_exit_0 configure_window_ends_on_alt_f4 "$pid"
   e2e_stop "$pid"
   wine reg delete 'HKCU\Software\Head' /f >/dev/null 2>&1
 }
@@ -785,7 +878,7 @@ test_two_monitors() {
 # E2E_ONLY="test_preview test_mode_fallback" runs only those groups.
 for group in ${E2E_ONLY:-test_quick_exits test_missing_model_full_screen test_unreadable_model test_full_screen_window test_folder_with_a_swedish_name test_switches test_mouse_buttons test_mouse_moves \
   test_configure test_preview test_preview_without_host test_preview_picture test_mode_fallback test_gl_failure_is_reported \
-  test_users_model test_configure_keys test_two_monitors}; do
+  test_users_model test_configure_keys test_configure_model_in_a_greek_folder test_two_monitors}; do
   "$group"
 done
 
