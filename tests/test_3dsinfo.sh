@@ -346,7 +346,31 @@ expect_error "cut short" 1 "3dsinfo: cut.3ds: Error reading file." cut.3ds
 run --help
 [ "$rc" -eq 0 ] || fail "--help: exit $rc, want 0"
 [ "$(head -n 1 out.txt)" = "$usage" ] || fail "--help: first line is not the usage line"
-grep -q "stream's axes" out.txt || fail "--help does not say that values are in the stream's axes"
+grep -q "file's axes" out.txt || fail "--help does not say that values are in the file's axes"
+
+# --- Other formats: told apart by content, named on a line of their own ---
+
+printf 'v 0 0 0\nv 1 0 0\nv 0 2 0\nf 1 2 3\n' >tall.dat
+cat >want.txt <<'EOF'
+format: OBJ
+axes: stream (as stored, Y up)
+mesh 0 "": 3 vertices, 1 faces
+  extents: x 0 .. 1, y 0 .. 2, z 0 .. 0
+  materials: ""
+  node: id 0, parent 0, flags 0x0000, has_children 0
+  keys: position 0, rotation 0, scale 0, morph 0, hide 0
+material 0 ""
+  colours: ambient (0.588235, 0.588235, 0.588235), diffuse (0.588235, 0.588235, 0.588235), specular (0.898039, 0.898039, 0.898039)
+  shininess 0.1, strength 0, transparency 0, two-sided 0
+segment: first 0, last 0
+total: 1 meshes, 3 vertices, 1 faces, 1 materials, 0 cameras, 0 lights
+EOF
+expect_output "OBJ, text" want.txt tall.dat
+printf 'solid s\nfacet normal 0 0 1\nouter loop\nvertex 0 0 0\nvertex 1 0 0\nvertex 0 1 0\nendloop\nendfacet\nendsolid s\n' >part.stl
+run part.stl --json
+grep -q '^  "format": "stl",$' out.txt || fail "STL, JSON: no format key: $(head -n 3 out.txt)"
+printf 'solid s\nfacet\nouter loop\nvertex 0 0 x\n' >bad.stl
+expect_error "damaged STL" 1 "3dsinfo: bad.stl: the ASCII STL file has a vertex without three numbers (line 4)" bad.stl
 
 if [ -w /dev/full ]; then
     "$tool" one.3ds >/dev/full 2>err.txt

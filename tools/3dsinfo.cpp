@@ -1,11 +1,13 @@
-// 3dsinfo - prints what the 3DS reader makes of a file: per mesh its counts,
+// 3dsinfo - prints what the saver's readers make of a model file (3DS, or
+// STL, OBJ or glTF, told apart as the saver tells them): per mesh its counts,
 // extents, materials, keyframe node and track sizes; the materials (with
 // their colours, shares, two-sided flag and texture map), cameras, lights and
 // keyframe segment; and a one-line total. With --json the same
 // goes out as one JSON document for scripts.
 //
-// Everything is shown as loaded, in the stream's own axes (Z up): the tool
-// does not run the Y/Z exchange that the saver applies before drawing.
+// Everything is shown as loaded, in the file's own axes (Z up in 3DS and
+// STL, Y up in OBJ and glTF): the tool does not run the Y/Z exchange that
+// the saver applies to 3DS and STL before drawing, nor the fit.
 #include <errno.h>
 #include <math.h>
 #include <stdint.h>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "load_3ds.h"
+#include "model_choice.h"
 
 static const char* const USAGE = "usage: 3dsinfo FILE [--json]\n";
 
@@ -23,15 +26,17 @@ static void print_help()
     printf("%s", USAGE);
     printf(
         "\n"
-        "Loads FILE with the saver's 3DS reader and prints what the scene holds:\n"
+        "Loads FILE with the saver's reader of its format (3DS, STL, OBJ or glTF)\n"
+        "and prints what the scene holds:\n"
         "per mesh its name, vertex and face counts, extents, the materials of its\n"
         "faces, its keyframe node and track key counts; then the materials (their\n"
         "ambient, diffuse and specular colours, shininess, its strength,\n"
         "transparency, two-sided flag and texture file with its scale and offset),\n"
         "cameras, lights, the keyframe segment and a one-line total.\n"
         "\n"
-        "Values are shown as loaded, in the stream's axes (Z up); the Y/Z\n"
-        "exchange done before drawing is not applied.\n"
+        "Values are shown as loaded, in the file's axes (Z up in 3DS and STL, Y up\n"
+        "in OBJ and glTF); the Y/Z exchange and the fit done before drawing are not\n"
+        "applied. A file of another format than 3DS gets a line naming it first.\n"
         "\n"
         "  --json   print the same as one JSON document\n"
         "  --help   print this text\n"
@@ -247,9 +252,18 @@ static Totals scene_totals(const Scene* scene)
     return t;
 }
 
+// Other formats than 3DS: its name (text) and its key (JSON); the up axis.
+static const char* const FORMAT_NAMES[] = {"3DS", "STL", "OBJ", "glTF"};
+static const char* const FORMAT_KEYS[] = {"3ds", "stl", "obj", "gltf"};
+static ModelFormat g_format = MODEL_3DS;
+
 static void print_text(const Scene* scene)
 {
-    printf("axes: stream (as stored, Z up)\n");
+    if (g_format != MODEL_3DS)
+        printf("format: %s\naxes: stream (as stored, %s up)\n", FORMAT_NAMES[g_format],
+               g_format == MODEL_STL ? "Z" : "Y");
+    else
+        printf("axes: stream (as stored, Z up)\n");
     for (int32_t i = 0; i < scene->mesh_count; ++i) {
         const Mesh* mesh = &scene->meshes[i];
         printf("mesh %d ", (int)i);
@@ -314,6 +328,7 @@ static void print_json(const char* path, const Scene* scene)
 {
     printf("{\n  \"file\": ");
     print_json_string(path, strlen(path));
+    if (g_format != MODEL_3DS) printf(",\n  \"format\": \"%s\"", FORMAT_KEYS[g_format]);
     printf(",\n  \"axes\": \"stream\",\n  \"meshes\": [");
     for (int32_t i = 0; i < scene->mesh_count; ++i) {
         const Mesh* mesh = &scene->meshes[i];
@@ -391,6 +406,13 @@ static void print_json(const char* path, const Scene* scene)
         (int)scene->light_count);
 }
 
+static FILE* open_file(const char* path, char* why, size_t why_size)
+{
+    FILE* file = fopen(path, "rb");
+    if (!file) snprintf(why, why_size, "%s", strerror(errno));
+    return file;
+}
+
 static int usage_error(const char* message, const char* arg)
 {
     if (message) fprintf(stderr, "3dsinfo: %s%s\n", message, arg ? arg : "");
@@ -419,18 +441,10 @@ int main(int argc, char** argv)
     }
     if (!path) return usage_error(nullptr, nullptr);
 
-    FILE* stream = fopen(path, "rb");
-    if (!stream) {
-        fprintf(stderr, "3dsinfo: %s: %s\n", path, strerror(errno));
-        return 1;
-    }
-    char error_text[LOAD_3DS_ERROR_TEXT_SIZE] = "";
-    Scene* scene = load_3ds(error_text, stream, LOAD_3DS_FILE, 0);
-    fclose(stream);
+    char why[256] = "";
+    Scene* scene = load_model_file(path, open_file, &g_format, why, sizeof why);
     if (!scene) {
-        // The reader leaves no text only when the scene record itself could
-        // not be allocated.
-        fprintf(stderr, "3dsinfo: %s: %s\n", path, error_text[0] ? error_text : "Out of memory.");
+        fprintf(stderr, "3dsinfo: %s: %s\n", path, why);
         return 1;
     }
 

@@ -112,7 +112,7 @@ FILE* open_beside_model(const char* name, void* folder)
 
 }  // namespace
 
-Scene* load_users_model(const char* path, OpenModelFile open_file, char* why, size_t why_size)
+Scene* load_model_file(const char* path, OpenModelFile open_file, ModelFormat* format_read, char* why, size_t why_size)
 {
     FILE* file = open_file(path, why, why_size);
     if (file == nullptr) return nullptr;
@@ -120,6 +120,7 @@ Scene* load_users_model(const char* path, OpenModelFile open_file, char* why, si
     size_t head_size = fread(head, 1, sizeof head, file);
     uint64_t size = file_size(file);
     ModelFormat format = model_format(head, head_size, size, path);
+    *format_read = format;
     Scene* scene = nullptr;
     if (format == MODEL_3DS) {
         char error_text[LOAD_3DS_ERROR_TEXT_SIZE] = "";
@@ -145,8 +146,15 @@ Scene* load_users_model(const char* path, OpenModelFile open_file, char* why, si
         else
             scene = load_gltf(bytes, (size_t)size, open_beside_model, folder, why, why_size);
         free(bytes);
-        if (scene == nullptr) return nullptr;
     }
+    return scene;
+}
+
+Scene* load_users_model(const char* path, OpenModelFile open_file, char* why, size_t why_size)
+{
+    ModelFormat format;
+    Scene* scene = load_model_file(path, open_file, &format, why, why_size);
+    if (scene == nullptr) return nullptr;
     // 3DS and STL stand on their Z axis; OBJ and glTF on their Y axis, the
     // view's up.
     if (format == MODEL_3DS || format == MODEL_STL) convert_scene_axes(scene);

@@ -34,6 +34,12 @@ enum ModelFormat {
 };
 ModelFormat model_format(const uint8_t* head, size_t head_size, uint64_t size, const char* name);
 
+// Reads the model file at path (3DS, STL, OBJ or glTF, by model_format,
+// which it sets in *format) as the file has it: its own axes, its own size.
+// Returns the scene, to be freed with free_scene, or null with the reason in
+// why: the opener's or the reader's.
+Scene* load_model_file(const char* path, OpenModelFile open_file, ModelFormat* format, char* why, size_t why_size);
+
 // Loads the model file at path (3DS, STL, OBJ or glTF, by model_format;
 // the files an OBJ or glTF file names, its material libraries and buffers,
 // from its folder through g_open_texture_file, never from outside it), stands it on the view's up axis and fits it to
