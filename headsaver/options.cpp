@@ -14,8 +14,8 @@ const char USAGE_TEXT[] =
     "                      else in the root window\n"
     "  --window-id ID      draw in the existing window ID (decimal or 0x hex)\n"
     "  --delay MICROSECONDS  pause after each frame (default 30000)\n"
-    "  --model FILE        show this 3DS file instead of the medal, whole and fitted to the view,\n"
-    "                      in its materials' colours and textures\n"
+    "  --model FILE        show this model (3DS, glTF/GLB, OBJ or STL) instead of the medal,\n"
+    "                      whole and fitted to the view, in its materials' colours and textures\n"
     "  --plain             draw the --model file plain, white and flat, as the medal is\n"
     "Every option may also be given with one dash (-root, -delay ...).\n";
 
