@@ -62,11 +62,29 @@ bool read_whole_file(std::vector<unsigned char>* out, std::string* err, const st
 
 bool write_nothing(std::string*, const std::string&, const std::vector<unsigned char>&, void*) { return false; }
 
-// Images are not decoded here: a material keeps its image's file name, and
-// drawing reads and decodes the image itself within its limits.
-bool keep_image_undecoded(tinygltf::Image*, const int, std::string*, std::string*, int, int, const unsigned char*, int,
-                          void*)
+// The largest image kept from inside a model file (as drawing reads image
+// files up to this size).
+const size_t GLTF_MAX_IMAGE_BYTES = (size_t)64 << 20;
+
+// Images are not decoded here. One the file carries itself (a data URI or a
+// buffer view) is kept encoded, in the field meant for its pixels, for the
+// material to take; drawing decodes it within its limits, as it does an
+// image file a material names. The parser hands over a buffer view's bytes
+// without checking that the view lies inside its buffer: that is checked
+// here (model is the one being filled), and a view outside fails the load.
+bool keep_image_encoded(tinygltf::Image* image, const int, std::string* err, std::string*, int, int,
+                        const unsigned char* bytes, int size, void* model_being_read)
 {
+    const tinygltf::Model* model = (const tinygltf::Model*)model_being_read;
+    if (image->bufferView >= 0) {
+        const tinygltf::BufferView& view = model->bufferViews[(size_t)image->bufferView];
+        const size_t buffer_size = model->buffers[(size_t)view.buffer].data.size();
+        if (view.byteOffset > buffer_size || view.byteLength > buffer_size - view.byteOffset) {
+            if (err) *err += "an image's buffer view lies outside its buffer\n";
+            return false;
+        }
+    }
+    if (size > 0 && (size_t)size <= GLTF_MAX_IMAGE_BYTES) image->image.assign(bytes, bytes + size);
     return true;
 }
 
@@ -444,6 +462,18 @@ std::string texture_file(const tinygltf::Model& model, int texture)
     return name;
 }
 
+// The encoded image a texture reads from inside the file itself, or null.
+const std::vector<unsigned char>* carried_image(const tinygltf::Model& model, int texture)
+{
+    if (texture < 0 || (size_t)texture >= model.textures.size()) return nullptr;
+    int source = model.textures[(size_t)texture].source;
+    if (source < 0 || (size_t)source >= model.images.size()) return nullptr;
+    // Image files are never read by the parser: only a carried image has
+    // bytes here.
+    const tinygltf::Image& image = model.images[(size_t)source];
+    return !image.image.empty() ? &image.image : nullptr;
+}
+
 void take_material(Build* build, size_t index, Material* to)
 {
     const tinygltf::Material& from = build->model->materials[index];
@@ -478,8 +508,17 @@ void take_material(Build* build, size_t index, Material* to)
     to->two_sided = from.doubleSided ? 1 : 0;
     build->texcoord_set[index] = set >= 0 ? set : 0;
     std::string file = texture_file(*build->model, texture);
-    if (file.empty() || file.size() >= sizeof to->texture_file) return;
-    memcpy(to->texture_file, file.c_str(), file.size() + 1);
+    const std::vector<unsigned char>* carried = carried_image(*build->model, texture);
+    if (carried) {
+        to->texture_image = (uint8_t*)malloc(carried->size());
+        if (!to->texture_image) return;
+        memcpy(to->texture_image, carried->data(), carried->size());
+        to->texture_image_size = (uint32_t)carried->size();
+    } else if (file.empty() || file.size() >= sizeof to->texture_file) {
+        return;
+    } else {
+        memcpy(to->texture_file, file.c_str(), file.size() + 1);
+    }
     double offset[2] = {0, 0}, scale[2] = {1, 1};
     if (texture_extensions) {
         auto transform = texture_extensions->find("KHR_texture_transform");
@@ -565,8 +604,8 @@ Scene* load_gltf(const uint8_t* bytes, size_t size, OpenNamedFile open_named, vo
         tinygltf::TinyGLTF loader;
         loader.SetFsCallbacks(
             tinygltf::FsCallbacks{file_exists, expand_nothing, read_whole_file, write_nothing, &files});
-        loader.SetImageLoader(keep_image_undecoded, nullptr);
         tinygltf::Model model;
+        loader.SetImageLoader(keep_image_encoded, &model);
         std::string errors, warnings;
         bool binary = size >= 4 && memcmp(bytes, "glTF", 4) == 0;
         bool parsed =

@@ -15,8 +15,10 @@
 // accessors are read as the format says. A material's base colour (or,
 // with KHR_materials_pbrSpecularGlossiness, its diffuse colour) is the
 // diffuse colour, alphaMode BLEND makes its alpha the transparency,
-// doubleSided is kept, and the base colour texture's image file (with
-// KHR_texture_transform's offset and scale) is the texture. glTF's Y axis
+// doubleSided is kept, and the base colour texture's image (with
+// KHR_texture_transform's offset and scale) is the texture: the file it
+// names, or the image the file carries itself (a data URI, or a buffer view
+// as in most .glb files), kept encoded in the material. glTF's Y axis
 // is up, as the view's is.
 //
 // Refused with a reason: files compressed with Draco or meshopt, a node

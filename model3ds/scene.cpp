@@ -271,7 +271,10 @@ void free_scene(Scene* scene)
         }
         free(scene->cameras);
     }
-    free(scene->materials);
+    if (scene->materials) {
+        for (int32_t i = 0; i < scene->material_count; ++i) free(scene->materials[i].texture_image);
+        free(scene->materials);
+    }
     if (scene->meshes) {
         for (int32_t i = 0; i < scene->mesh_count; ++i) {
             Mesh* m = &scene->meshes[i];

@@ -90,6 +90,12 @@ struct Material {
     char texture_file[64];
     float texture_scale[2];   // u, v; default 1
     float texture_offset[2];  // u, v; default 0
+    // An image the model file carries in itself (glTF's data URIs and
+    // buffer views), encoded as its file would be: a heap block owned by the
+    // material, drawn in place of a file named by texture_file. Null in
+    // every 3DS material.
+    uint8_t* texture_image;
+    uint32_t texture_image_size;
 };
 
 // A new material's values: a mid grey, lighter highlights of no strength,

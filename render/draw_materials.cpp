@@ -340,9 +340,7 @@ void load_scene_textures()
 {
     release_scene_textures();
     const Scene* scene = g_scene;
-    if (scene == nullptr || scene->materials == nullptr || scene->material_count <= 0 || g_texture_folder[0] == '\0') {
-        return;
-    }
+    if (scene == nullptr || scene->materials == nullptr || scene->material_count <= 0) return;
     GLint gl_limit = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &gl_limit);
     int max_side = TEXTURE_MAX_SIDE;
@@ -353,20 +351,28 @@ void load_scene_textures()
     g_texture_count = scene->material_count;
     g_texture_scene = scene;
     for (int32_t i = 0; i < scene->material_count; ++i) {
-        char name[sizeof scene->materials[i].texture_file + 1];
-        memcpy(name, scene->materials[i].texture_file, sizeof scene->materials[i].texture_file);
-        name[sizeof name - 1] = '\0';
-        // Only names inside the model's folder are opened; a backslash
-        // between folders becomes a slash, which both systems take.
-        if (!name_inside_folder(name)) continue;
-        for (char* c = name; *c != '\0'; ++c) {
-            if (*c == '\\') *c = '/';
-        }
-        FILE* file = g_open_texture_file(g_texture_folder, name);
-        if (file == nullptr) continue;
+        const Material* material = &scene->materials[i];
         TextureImage image;
-        bool loaded = load_texture_image(file, max_side, &image);
-        fclose(file);
+        bool loaded = false;
+        if (material->texture_image != nullptr) {
+            // An image the model file carries in itself.
+            loaded = decode_texture_image(material->texture_image, material->texture_image_size, max_side, &image);
+        } else {
+            char name[sizeof material->texture_file + 1];
+            memcpy(name, material->texture_file, sizeof material->texture_file);
+            name[sizeof name - 1] = '\0';
+            // Only names inside the model's folder are opened (none without
+            // a folder); a backslash between folders becomes a slash, which
+            // both systems take.
+            if (g_texture_folder[0] == '\0' || !name_inside_folder(name)) continue;
+            for (char* c = name; *c != '\0'; ++c) {
+                if (*c == '\\') *c = '/';
+            }
+            FILE* file = g_open_texture_file(g_texture_folder, name);
+            if (file == nullptr) continue;
+            loaded = load_texture_image(file, max_side, &image);
+            fclose(file);
+        }
         if (!loaded) continue;
         GLuint texture = 0;
         glGenTextures(1, &texture);

@@ -319,24 +319,40 @@ TEST_F(DrawMaterials, TexturedSquareShowsItsImageOrElseItsColour)
     fputs("BM this is no picture", bad);
     fclose(bad);
 
+    // The image as a model file may carry it in itself.
+    std::vector<uint8_t> carried(64 * 1024);
+    FILE* tex = fopen((temp_folder + "/maps/tex.bmp").c_str(), "rb");
+    ASSERT_NE(tex, nullptr);
+    carried.resize(fread(carried.data(), 1, carried.size(), tex));
+    fclose(tex);
+    std::vector<uint8_t> not_a_picture = {'B', 'M', 'x'};
+
     struct Case {
         const char* folder;  // below temp_folder; null: no folder
         const char* name;
-        const char* shows;  // at v = 0.25 and 0.75
+        const char* shows;                      // at v = 0.25 and 0.75
+        std::vector<uint8_t>* image = nullptr;  // carried in the model file
     };
     const Case cases[] = {
-        {"maps/", "tex.bmp", "RB"},        {"", "maps/tex.bmp", "RB"},         {"", "maps\\tex.bmp", "RB"},
-        {"maps/", "none.bmp", "YY"},       {"maps/", "bad.bmp", "YY"},         {nullptr, "tex.bmp", "YY"},
-        {"maps/sub/", "../tex.bmp", "YY"}, {"maps/sub/", "..\\tex.bmp", "YY"}, {"", "maps/sub/../tex.bmp", "YY"},
+        {"maps/", "tex.bmp", "RB"},           {"", "maps/tex.bmp", "RB"},
+        {"", "maps\\tex.bmp", "RB"},          {"maps/", "none.bmp", "YY"},
+        {"maps/", "bad.bmp", "YY"},           {nullptr, "tex.bmp", "YY"},
+        {"maps/sub/", "../tex.bmp", "YY"},    {"maps/sub/", "..\\tex.bmp", "YY"},
+        {"", "maps/sub/../tex.bmp", "YY"},    {nullptr, "", "RB", &carried},
+        {"maps/", "bad.bmp", "RB", &carried}, {"maps/", "tex.bmp", "YY", &not_a_picture},
     };
     for (const Case& c : cases) {
         for (bool use_list : BOTH_WAYS) {
-            SCOPED_TRACE(testing::Message()
-                         << (c.folder != nullptr ? c.folder : "(none)") << " " << c.name << (use_list ? " list" : ""));
+            SCOPED_TRACE(testing::Message() << (c.folder != nullptr ? c.folder : "(none)") << " " << c.name
+                                            << (c.image ? " carried" : "") << (use_list ? " list" : ""));
             snprintf(g_texture_folder, sizeof g_texture_folder, "%s",
                      c.folder != nullptr ? (temp_folder + "/" + c.folder).c_str() : "");
             TestScene t = mapped_square();
             std::vector<Material> materials = mapped_material(c.name);
+            if (c.image != nullptr) {
+                materials[0].texture_image = c.image->data();
+                materials[0].texture_image_size = (uint32_t)c.image->size();
+            }
             std::vector<GLubyte> frame = draw(&t, &materials, use_list);
             std::string seen = {shown(at(frame, 48, row_of_v(0.25f))), shown(at(frame, 48, row_of_v(0.75f)))};
             EXPECT_EQ(seen, c.shows);

@@ -209,6 +209,35 @@ TEST(LoadGltf, MaterialsGiveColourTransparencySidesAndTexture)
     EXPECT_EQ(loaded.scene->meshes[0].faces[1].material, 2);
 }
 
+TEST(LoadGltf, ImagesTheFileCarriesAreKeptEncodedInTheMaterial)
+{
+    // The "image" is any bytes: the reader keeps them as they are, and
+    // drawing decodes them. One in a data URI, one in a buffer view.
+    const std::vector<uint8_t> image = {'B', 'M', 1, 2, 3, 4, 5};
+    const std::string members =
+        R"("bufferViews":[{"buffer":0,"byteLength":36},{"buffer":0,"byteOffset":36,"byteLength":7}],
+       "accessors":[{"bufferView":0,"componentType":5126,"count":3,"type":"VEC3"}],
+       "images":[{"uri":"data:image/bmp;base64,)" +
+        base64(image) + R"("},{"bufferView":1,"mimeType":"image/png"}],"textures":[{"source":0},{"source":1}],
+       "materials":[{"pbrMetallicRoughness":{"baseColorTexture":{"index":0}}},
+                    {"pbrMetallicRoughness":{"baseColorTexture":{"index":1}}}],
+       "meshes":[{"primitives":[{"attributes":{"POSITION":0},"material":0}]}],
+       "nodes":[{"mesh":0}],"scenes":[{"nodes":[0]}])";
+    Loaded loaded(gltf(bytes_of(TRIANGLE) + image, members));
+    ASSERT_NE(loaded.scene, nullptr) << loaded.why;
+    for (int m = 1; m <= 2; ++m) {
+        const Material& material = loaded.scene->materials[m];
+        EXPECT_EQ(material.texture_file[0], '\0');
+        ASSERT_EQ(material.texture_image_size, image.size()) << m;
+        EXPECT_EQ(memcmp(material.texture_image, image.data(), image.size()), 0) << m;
+    }
+    // A buffer view past its buffer's end is refused, not read.
+    std::string outside = members;
+    outside.replace(outside.find("\"byteLength\":7"), 15, "\"byteLength\":70");
+    Loaded refused(gltf(bytes_of(TRIANGLE) + image, outside));
+    EXPECT_EQ(refused.scene, nullptr);
+}
+
 FILE* open_nothing(const char*, void*) { return nullptr; }
 
 TEST(LoadGltf, DamagedOrUnreadableFilesAreRefusedWithAReason)
