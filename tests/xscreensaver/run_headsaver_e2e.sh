@@ -9,7 +9,9 @@
 #      of a GL visual, one whose visual has no depth buffer);
 #   3. with --model and files of very different sizes from the corpus, a
 #      model in colours (and, with --plain, in grey), with a file the reader
-#      rejects, a missing one and a FIFO;
+#      rejects, a missing one and a FIFO; a cube of each other format (STL,
+#      OBJ with its texture, glTF binary) in the colour its file gives, and
+#      a damaged file of each;
 #   4. ended by SIGTERM and by its own window's keys (Escape in the middle
 #      of a pause of a minute too); its pace: with --delay 100000 its
 #      measuring build (headsaver_probe) reports at most 10 frames a
@@ -60,6 +62,7 @@ ok_if_clean() {
 }
 
 source "$root_dir/scripts/lib/display.sh"
+source "$root_dir/tests/e2e/models.sh"
 work=$(mktemp -d "${TMPDIR:-/tmp}/headsaver-e2e.XXXXXX")
 chmod 755 "$work"
 pids=()
@@ -365,6 +368,55 @@ model_cases() {
   own_window_run "--model with a FIFO: refused without waiting for it, and the medal" medal Escape \
     "headsaver: $work/pipe.3ds: not a regular file: a FIFO" --model "$work/pipe.3ds"
   look_cases
+  format_cases
+}
+
+# The channel (red, green or blue) whose mean is more than twice each
+# other's in picture FILE, or "none".
+dominant_channel() {
+  convert "$1" -format '%[fx:mean.r] %[fx:mean.g] %[fx:mean.b]' info: 2>/dev/null | awk '{
+    best = 1; for (i = 2; i <= 3; i++) if ($i > $best) best = i
+    for (i = 1; i <= 3; i++) if (i != best && $best <= 2 * $i) { print "none"; exit }
+    split("red green blue", name); print name[best] }'
+}
+
+# A cube of each other format the saver reads fills the view in the colour
+# its file gives it (STL by its faces' colours, OBJ by its material's
+# texture, glTF binary by its material), ended by SIGTERM with 0 and
+# nothing on stderr; a damaged file of each: its reason, and the medal.
+format_cases() {
+  write_test_models "$work/models"
+  local file colour seen name
+  for file in red.stl green.obj blue.glb; do
+    colour=${file%%.*}
+    name="--model $file shows the cube in $colour"
+    start_saver --model "$work/models/$file"
+    if ! wait_for_window headsaver || ! wait_for_picture "$work/format.png" "$window_id" model 30 "$hs_pid"; then
+      not_ok "$name" "no picture of the model: ${why:-no window}"
+      stop_saver
+      continue
+    fi
+    local end=$((SECONDS + 30))
+    until seen=$(dominant_channel "$work/format.png"); [ "$seen" = "$colour" ] || [ "$SECONDS" -ge "$end" ]; do
+      sleep 0.5
+      display_screenshot "$work/format.png" "$window_id"
+    done
+    stop_saver
+    if [ "$seen" != "$colour" ]; then
+      cp "$work/format.png" "$work/failed-$colour.png"
+      not_ok "$name" "the picture's dominant channel is $seen"
+    elif [ "$status" -ne 0 ] || [ -s "$work/err" ]; then
+      not_ok "$name" "SIGTERM: status $status, stderr: $(head -c 2000 "$work/err")"
+    else
+      ok "$name"
+    fi
+  done
+  own_window_run "--model with a damaged STL file: why, and the medal" medal Escape \
+    "headsaver: $work/models/broken.stl: $MODELS_BROKEN_STL_WHY" --model "$work/models/broken.stl"
+  own_window_run "--model with a damaged OBJ file: why, and the medal" medal Escape \
+    "headsaver: $work/models/broken.obj: $MODELS_BROKEN_OBJ_WHY" --model "$work/models/broken.obj"
+  own_window_run "--model with a damaged glTF file: why, and the medal" medal Escape \
+    "headsaver: $work/models/broken.glb: $MODELS_BROKEN_GLB_WHY" --model "$work/models/broken.glb"
 }
 
 # The lit pixels' mean chroma (the largest of red, green and blue less the
