@@ -1,8 +1,8 @@
 // configure_window.h - the configure window's settings: the model, the
 // monitors and the look, as controls at the right of the picture, each
 // change saved as it is made (the one value changed); and the keyboard of a
-// dialog (Tab between the controls; Enter and Escape close as the button
-// does). Win32; called from saver_window_proc's configure branches.
+// dialog (Tab between the controls; Enter, Escape and Alt+F4 close as the
+// button does). Win32; called from saver_window_proc's configure branches.
 #ifndef SHELL_CONFIGURE_WINDOW_H
 #define SHELL_CONFIGURE_WINDOW_H
 

@@ -50,6 +50,7 @@ void take_wide_model(Settings* settings, const wchar_t* text, DWORD size)
 bool set_value(const char* name, DWORD type, const void* bytes, DWORD size)
 {
     HKEY key;
+    if (!wide_name(name)) return false;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, SETTINGS_KEY_W, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
         ERROR_SUCCESS) {
         return false;
