@@ -4,26 +4,14 @@
 // A broken promise aborts.
 #include <stddef.h>
 #include <stdint.h>
-#include <stdio.h>
 
 #include "load_gltf.h"
 #include "scene_check.h"
 
-struct Input {
-    const uint8_t* data;
-    size_t size;
-};
-
-static FILE* open_input(const char*, void* context)
-{
-    const Input* input = (const Input*)context;
-    return input->size > 0 ? fmemopen((void*)input->data, input->size, "rb") : nullptr;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    Input input = {data, size};
+    FuzzInput input = {data, size};
     char why[160] = "";
-    check_scene_or_abort("fuzz_load_gltf", load_gltf(data, size, open_input, &input, why, sizeof why), why);
+    check_scene_or_abort("fuzz_load_gltf", load_gltf(data, size, open_fuzz_input, &input, why, sizeof why), why);
     return 0;
 }

@@ -7,6 +7,12 @@
 #include <stdlib.h>
 #include <string.h>
 
+FILE* open_fuzz_input(const char*, void* context)
+{
+    const FuzzInput* input = (const FuzzInput*)context;
+    return input->size > 0 ? fmemopen((void*)input->data, input->size, "rb") : nullptr;
+}
+
 static void broken(const char* target, const char* what)
 {
     fprintf(stderr, "%s: %s\n", target, what);

@@ -7,7 +7,20 @@
 #ifndef FUZZ_SCENE_CHECK_H
 #define FUZZ_SCENE_CHECK_H
 
+#include <stddef.h>
+#include <stdint.h>
+#include <stdio.h>
+
 #include "scene.h"
+
+// A fuzz target's input, and its opening as every file the model names (a
+// reader's opener of named files, context the FuzzInput): the model is its
+// own material library or buffer. Null for an empty input.
+struct FuzzInput {
+    const uint8_t* data;
+    size_t size;
+};
+FILE* open_fuzz_input(const char* name, void* input);
 
 // Aborts, naming target and the broken promise, unless scene (a reader's
 // result) is null with a reason in why, or keeps every promise; releases

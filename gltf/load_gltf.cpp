@@ -17,6 +17,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "scene_build.h"
 #include "tiny_gltf.h"
 
 namespace {
@@ -278,36 +279,15 @@ struct Build {
     std::vector<int> texcoord_set;  // of each material: the map coordinates its texture uses
 };
 
-const char* new_mesh(Build* build, const char* name)
+// Ends the mesh being filled, shrunk to what it holds, and starts another
+// (none when name is null). Returns null, or the reason it cannot.
+const char* next_mesh(Build* build, const char* name)
 {
-    Scene* scene = build->scene;
-    if (build->mesh) {
-        Mesh* mesh = build->mesh;
-        Face* faces = (Face*)realloc(mesh->faces, (size_t)mesh->face_count * sizeof(Face) + 1);
-        if (faces) mesh->faces = faces;
-        Vertex* vertices = (Vertex*)realloc(mesh->vertices, (size_t)mesh->vertex_count * sizeof(Vertex) + 1);
-        if (vertices) mesh->vertices = vertices;
-        build->mesh = nullptr;
-    }
+    if (build->mesh) trim_mesh(build->mesh);
+    build->mesh = nullptr;
     if (!name) return nullptr;
-    if (scene->mesh_count == build->mesh_capacity) {
-        int32_t capacity = build->mesh_capacity ? 2 * build->mesh_capacity : 4;
-        Mesh* meshes = (Mesh*)realloc(scene->meshes, (size_t)capacity * sizeof(Mesh));
-        if (!meshes) return "not enough memory for the model";
-        scene->meshes = meshes;
-        build->mesh_capacity = capacity;
-    }
-    Mesh* mesh = &scene->meshes[scene->mesh_count];
-    memset(mesh, 0, sizeof *mesh);
-    ++scene->mesh_count;  // counted at once, so free_scene releases what was made
-    mesh->faces = (Face*)calloc(65535, sizeof(Face));
-    mesh->vertices = (Vertex*)calloc(65535, sizeof(Vertex));
-    if (!mesh->faces || !mesh->vertices) return "not enough memory for the model";
-    snprintf(mesh->name, sizeof mesh->name, "%s", name);
-    mesh->local_matrix[0] = mesh->local_matrix[4] = mesh->local_matrix[8] = 1.0f;
-    memcpy(mesh->object_matrix, mesh->local_matrix, sizeof mesh->local_matrix);
-    build->mesh = mesh;
-    return nullptr;
+    build->mesh = append_mesh(build->scene, &build->mesh_capacity, name, MESH_MAX_FACES, MESH_MAX_VERTICES);
+    return build->mesh ? nullptr : "not enough memory for the model";
 }
 
 // The corners of the primitive's triangles, as indices into its vertices.
@@ -365,8 +345,8 @@ const char* place_primitive(Build* build, const tinygltf::Primitive& p, const Ma
     for (size_t t = 0; t + 2 < corners.size(); t += 3) {
         if (build->triangles == GLTF_MAX_TRIANGLES) return "the glTF file holds more than 10000000 triangles";
         Mesh* mesh = build->mesh;
-        if (!mesh || mesh->face_count == 65535 || mesh->vertex_count > 65535 - 3) {
-            if (const char* why = new_mesh(build, name)) return why;
+        if (!mesh || mesh->face_count == MESH_MAX_FACES || mesh->vertex_count > MESH_MAX_VERTICES - 3) {
+            if (const char* why = next_mesh(build, name)) return why;
             mesh = build->mesh;
             vertex_of.clear();
         }
@@ -568,7 +548,7 @@ const char* build_scene(Build* build)
     int chosen = model.defaultScene >= 0 && (size_t)model.defaultScene < model.scenes.size() ? model.defaultScene : 0;
     for (int node : model.scenes[(size_t)chosen].nodes)
         if (const char* why = place_node(build, node, identity(), 0)) return why;
-    new_mesh(build, nullptr);
+    next_mesh(build, nullptr);
     return build->triangles == 0 ? "the glTF file has no triangles to draw" : nullptr;
 }
 

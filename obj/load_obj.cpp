@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "scene_build.h"
 #include "tiny_obj_loader.h"
 
 namespace {
@@ -132,40 +133,13 @@ struct Build {
     uint32_t triangles;
 };
 
-Mesh* new_mesh(Build* build, const char* name)
+// Ends the mesh being filled, shrunk to what it holds, and starts another.
+Mesh* next_mesh(Build* build, const char* name)
 {
-    Scene* scene = build->scene;
-    if (scene->mesh_count == build->mesh_capacity) {
-        int32_t capacity = build->mesh_capacity ? 2 * build->mesh_capacity : 4;
-        Mesh* meshes = (Mesh*)realloc(scene->meshes, (size_t)capacity * sizeof(Mesh));
-        if (!meshes) return nullptr;
-        scene->meshes = meshes;
-        build->mesh_capacity = capacity;
-    }
-    Mesh* mesh = &scene->meshes[scene->mesh_count];
-    memset(mesh, 0, sizeof *mesh);
-    ++scene->mesh_count;  // counted at once, so free_scene releases what was made
-    mesh->faces = (Face*)calloc(65535, sizeof(Face));
-    mesh->vertices = (Vertex*)calloc(65535, sizeof(Vertex));
-    if (!mesh->faces || !mesh->vertices) return nullptr;
-    snprintf(mesh->name, sizeof mesh->name, "%s", name);
-    mesh->local_matrix[0] = mesh->local_matrix[4] = mesh->local_matrix[8] = 1.0f;
-    memcpy(mesh->object_matrix, mesh->local_matrix, sizeof mesh->local_matrix);
-    build->mesh = mesh;
+    if (build->mesh) trim_mesh(build->mesh);
+    build->mesh = append_mesh(build->scene, &build->mesh_capacity, name, MESH_MAX_FACES, MESH_MAX_VERTICES);
     build->vertex_of.clear();
-    return mesh;
-}
-
-// Shrinks the mesh being filled to what it holds.
-void trim_mesh(Build* build)
-{
-    Mesh* mesh = build->mesh;
-    if (!mesh) return;
-    Face* faces = (Face*)realloc(mesh->faces, (size_t)mesh->face_count * sizeof(Face) + 1);
-    if (faces) mesh->faces = faces;
-    Vertex* vertices = (Vertex*)realloc(mesh->vertices, (size_t)mesh->vertex_count * sizeof(Vertex) + 1);
-    if (vertices) mesh->vertices = vertices;
-    build->mesh = nullptr;
+    return build->mesh;
 }
 
 float clamp_share(double value)
@@ -233,9 +207,8 @@ const char* build_scene(Build* build, const tinyobj::attrib_t& attrib, const std
                 if (build->triangles == OBJ_MAX_TRIANGLES) return "the OBJ file holds more than 10000000 triangles";
                 const tinyobj::index_t* triangle[3] = {&index[0], &index[k - 1], &index[k]};
                 Mesh* out = build->mesh;
-                if (!out || out->face_count == 65535 || out->vertex_count > 65535 - 3) {
-                    trim_mesh(build);
-                    out = new_mesh(build, shape.name.c_str());
+                if (!out || out->face_count == MESH_MAX_FACES || out->vertex_count > MESH_MAX_VERTICES - 3) {
+                    out = next_mesh(build, shape.name.c_str());
                     if (!out) return "not enough memory for the model";
                 }
                 Face* face = &out->faces[out->face_count++];
@@ -264,7 +237,7 @@ const char* build_scene(Build* build, const tinyobj::attrib_t& attrib, const std
             }
         }
     }
-    trim_mesh(build);
+    if (build->mesh) trim_mesh(build->mesh);
     return build->triangles == 0 ? "the OBJ file holds no faces" : nullptr;
 }
 

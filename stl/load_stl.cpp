@@ -6,6 +6,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "scene_build.h"
+
 namespace {
 
 uint32_t le_u32(const uint8_t* p)
@@ -53,39 +55,13 @@ bool refuse(Build* build, const char* text)
 
 bool out_of_memory(Build* build) { return refuse(build, "not enough memory for the model"); }
 
-// Shrinks the last mesh's arrays to what it holds.
-void trim_last_mesh(Scene* scene)
-{
-    if (scene->mesh_count == 0) return;
-    Mesh* mesh = &scene->meshes[scene->mesh_count - 1];
-    Face* faces = (Face*)realloc(mesh->faces, (size_t)mesh->face_count * sizeof(Face) + 1);
-    if (faces) mesh->faces = faces;
-    Vertex* vertices = (Vertex*)realloc(mesh->vertices, (size_t)mesh->vertex_count * sizeof(Vertex) + 1);
-    if (vertices) mesh->vertices = vertices;
-}
-
 Mesh* new_mesh(Build* build)
 {
     Scene* scene = build->scene;
-    trim_last_mesh(scene);
-    if (scene->mesh_count == build->mesh_capacity) {
-        int32_t capacity = build->mesh_capacity ? 2 * build->mesh_capacity : 4;
-        Mesh* meshes = (Mesh*)realloc(scene->meshes, (size_t)capacity * sizeof(Mesh));
-        if (!meshes) return nullptr;
-        scene->meshes = meshes;
-        build->mesh_capacity = capacity;
-    }
-    Mesh* mesh = &scene->meshes[scene->mesh_count];
-    memset(mesh, 0, sizeof *mesh);
-    mesh->faces = (Face*)calloc(STL_MESH_MAX_FACES, sizeof(Face));
-    mesh->vertices = (Vertex*)calloc(3 * STL_MESH_MAX_FACES, sizeof(Vertex));
-    ++scene->mesh_count;  // counted at once, so free_scene releases what was made
-    if (!mesh->faces || !mesh->vertices) return nullptr;
-    snprintf(mesh->name, sizeof mesh->name, "stl %d", scene->mesh_count);
-    // The identity frame: the vertices are where the file puts them.
-    mesh->local_matrix[0] = mesh->local_matrix[4] = mesh->local_matrix[8] = 1.0f;
-    memcpy(mesh->object_matrix, mesh->local_matrix, sizeof mesh->local_matrix);
-    return mesh;
+    if (scene->mesh_count > 0) trim_mesh(&scene->meshes[scene->mesh_count - 1]);
+    char name[16];
+    snprintf(name, sizeof name, "stl %d", scene->mesh_count + 1);
+    return append_mesh(scene, &build->mesh_capacity, name, STL_MESH_MAX_FACES, 3 * STL_MESH_MAX_FACES);
 }
 
 Material* add_material(Build* build)
@@ -277,6 +253,6 @@ Scene* load_stl(const uint8_t* bytes, size_t size, char* why, size_t why_size)
         free_scene(build.scene);
         return nullptr;
     }
-    trim_last_mesh(build.scene);
+    trim_mesh(&build.scene->meshes[build.scene->mesh_count - 1]);
     return build.scene;
 }
