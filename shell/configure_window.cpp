@@ -47,8 +47,9 @@ const ConfigureTexts ENGLISH_TEXTS = {
     L"Monitors:",
     {L"A view on each monitor", L"One view across all monitors", L"The primary monitor only"},
     L"Plain look (white, as the medal)",
-    L"Choose a 3DS model",
-    L"3DS models (*.3ds)\0*.3ds\0",
+    L"Choose a model",
+    L"3D models (*.3ds, *.gltf, *.glb, *.obj, *.stl)\0*.3ds;*.gltf;*.glb;*.obj;*.stl\0"
+    L"3DS (*.3ds)\0*.3ds\0glTF (*.gltf, *.glb)\0*.gltf;*.glb\0OBJ (*.obj)\0*.obj\0STL (*.stl)\0*.stl\0",
 };
 
 const ConfigureTexts SWEDISH_TEXTS = {
@@ -62,8 +63,9 @@ const ConfigureTexts SWEDISH_TEXTS = {
     L"Sk\u00E4rmar:",
     {L"En bild p\u00E5 varje sk\u00E4rm", L"En bild \u00F6ver alla sk\u00E4rmar", L"Bara huvudsk\u00E4rmen"},
     L"Enkelt utseende (vit som medaljen)",
-    L"V\u00E4lj en 3DS-modell",
-    L"3DS-modeller (*.3ds)\0*.3ds\0",
+    L"V\u00E4lj en modell",
+    L"3D-modeller (*.3ds, *.gltf, *.glb, *.obj, *.stl)\0*.3ds;*.gltf;*.glb;*.obj;*.stl\0"
+    L"3DS (*.3ds)\0*.3ds\0glTF (*.gltf, *.glb)\0*.gltf;*.glb\0OBJ (*.obj)\0*.obj\0STL (*.stl)\0*.stl\0",
 };
 
 // The settings' column, in client pixels: right of the picture (7, 7,
@@ -150,8 +152,9 @@ void take_model(HWND window, const wchar_t* path)
     saved(window, write_model_setting(g_configure_settings.model));
 }
 
-// The Open dialog, in the folder of the model chosen before, showing 3DS
-// files.
+// The Open dialog, in the folder of the model chosen before, showing the
+// files of every format the saver reads (or of one format, as the user
+// picks).
 void choose_model(HWND window)
 {
     wchar_t path[SETTINGS_MODEL_SIZE];

@@ -153,7 +153,7 @@ TEST_F(ConfigureWindow, AFileTheReaderShowsIsSavedOneItRefusesIsToldAndTheEarlie
     const std::string medal_name = text(CONTROL_MODEL_NAME);
     const std::string good = source_path("resources/head.3ds");
     choose(good);
-    EXPECT_EQ(g_pattern, L"*.3ds");
+    EXPECT_EQ(g_pattern, L"*.3ds;*.gltf;*.glb;*.obj;*.stl");
     EXPECT_STREQ(saved().model, good.c_str());
     EXPECT_EQ(text(CONTROL_MODEL_NAME), "head.3ds");
 

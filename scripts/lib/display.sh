@@ -143,6 +143,15 @@ picture_upright() {
   ! picture_gt "$(awk -v w="$bw" -v r="$3" 'BEGIN { print w * r }')" "$bh"
 }
 
+# The channel (red, green or blue) whose mean in picture FILE is more than
+# twice each other's, or "none".
+picture_dominant_channel() {
+  convert "$1" -format '%[fx:mean.r] %[fx:mean.g] %[fx:mean.b]' info: 2>/dev/null | awk '{
+    best = 1; for (i = 2; i <= 3; i++) if ($i > $best) best = i
+    for (i = 1; i <= 3; i++) if (i != best && $best <= 2 * $i) { print "none"; exit }
+    split("red green blue", name); print name[best] }'
+}
+
 # Number of pixels that differ between two pictures of the same size.
 pictures_differ_by() {
   local out

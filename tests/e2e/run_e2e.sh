@@ -14,6 +14,7 @@ set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.sh"
+source "$here/models.sh"
 
 if [ $# -ne 1 ]; then
   echo "usage: $0 BUILD_DIR" >&2
@@ -676,6 +677,32 @@ test_users_model() {
   wine reg delete 'HKCU\Software\Head' /f >/dev/null 2>&1
 }
 
+# A cube of each other format the saver reads is shown by /s in the colour
+# its file gives it (STL by its faces' colours, OBJ by its material's
+# texture, glTF binary by its material); a damaged file of each gives the
+# medal and no box.
+test_model_formats() {
+  local models="$E2E_WORK/models" file colour name seen problems
+  write_test_models "$models"
+  for file in red.stl green.obj blue.glb broken.stl broken.obj broken.glb; do
+    colour=${file%%.*}
+    name="${file//./_}_model_shows_in_$colour"
+    [ "$colour" != broken ] || name="${file//./_}_model_shows_the_medal"
+    if ! users_model_frame "$name" "$models/$file"; then
+      e2e_not_ok "$name" "$E2E_WHY"
+      continue
+    fi
+    if [ "$colour" = broken ]; then
+      problems=$(e2e_medal_problems "$shots/$name.ppm")
+    else
+      seen=$(picture_dominant_channel "$shots/$name.ppm")
+      problems=$([ "$seen" = "$colour" ] || echo " dominant channel $seen")
+    fi
+    if [ -z "$problems" ]; then e2e_ok "$name"; else e2e_not_ok "$name" "$problems"; fi
+  done
+  wine reg delete 'HKCU\Software\Head' /f >/dev/null 2>&1
+}
+
 # A grey cube whose texture image (TEST.PNG, here red and blue) colours it,
 # in a folder named in Greek, which no ANSI code page of the prefix holds:
 # /s shows it, coloured by its image with Look 0, and plain, without colour,
@@ -757,7 +784,7 @@ test_configure_model_in_a_greek_folder() {
   hwnd=$(e2e_field hwnd "$(e2e_window_line "$configure_title")")
   line=$(e2e_windows | awk -v p="parent=$hwnd " 'index($0, "child ") == 1 && index($0, p) && index($0, "text=[Choose…]")')
   xdotool mousemove --sync $(($(e2e_field screen_x "$line") + 20)) $(($(e2e_field screen_y "$line") + 10)) click 1
-  if ! e2e_wait_window '^Choose a 3DS model$' "$pid" 60; then
+  if ! e2e_wait_window '^Choose a model$' "$pid" 60; then
     e2e_not_ok $name "no Open dialog: $E2E_WHY"
     e2e_stop "$pid"
     return
@@ -882,7 +909,7 @@ test_two_monitors() {
 # E2E_ONLY="test_preview test_mode_fallback" runs only those groups.
 for group in ${E2E_ONLY:-test_quick_exits test_missing_model_full_screen test_unreadable_model test_full_screen_window test_folder_with_a_swedish_name test_switches test_mouse_buttons test_mouse_moves \
   test_configure test_preview test_preview_without_host test_preview_picture test_mode_fallback test_gl_failure_is_reported \
-  test_users_model test_configure_keys test_configure_model_in_a_greek_folder test_two_monitors}; do
+  test_users_model test_model_formats test_configure_keys test_configure_model_in_a_greek_folder test_two_monitors}; do
   "$group"
 done
 

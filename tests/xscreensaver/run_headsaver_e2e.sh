@@ -371,15 +371,6 @@ model_cases() {
   format_cases
 }
 
-# The channel (red, green or blue) whose mean is more than twice each
-# other's in picture FILE, or "none".
-dominant_channel() {
-  convert "$1" -format '%[fx:mean.r] %[fx:mean.g] %[fx:mean.b]' info: 2>/dev/null | awk '{
-    best = 1; for (i = 2; i <= 3; i++) if ($i > $best) best = i
-    for (i = 1; i <= 3; i++) if (i != best && $best <= 2 * $i) { print "none"; exit }
-    split("red green blue", name); print name[best] }'
-}
-
 # A cube of each other format the saver reads fills the view in the colour
 # its file gives it (STL by its faces' colours, OBJ by its material's
 # texture, glTF binary by its material), ended by SIGTERM with 0 and
@@ -397,7 +388,7 @@ format_cases() {
       continue
     fi
     local end=$((SECONDS + 30))
-    until seen=$(dominant_channel "$work/format.png"); [ "$seen" = "$colour" ] || [ "$SECONDS" -ge "$end" ]; do
+    until seen=$(picture_dominant_channel "$work/format.png"); [ "$seen" = "$colour" ] || [ "$SECONDS" -ge "$end" ]; do
       sleep 0.5
       display_screenshot "$work/format.png" "$window_id"
     done
