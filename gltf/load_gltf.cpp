@@ -341,6 +341,10 @@ const char* place_primitive(Build* build, const tinygltf::Primitive& p, const Ma
     std::vector<uint32_t> corners;
     if (const char* why = triangle_corners(p, order, &corners)) return why;
     const bool mirrored = determinant3(world) < 0;
+    // Normals in the file mean shading shared where faces share a vertex
+    // (an exporter splits vertices at hard edges); without them glTF asks
+    // for flat faces.
+    const uint32_t smoothing = p.attributes.count("NORMAL") ? 1u : 0u;
     std::unordered_map<uint32_t, uint16_t> vertex_of;
     for (size_t t = 0; t + 2 < corners.size(); t += 3) {
         if (build->triangles == GLTF_MAX_TRIANGLES) return "the glTF file holds more than 10000000 triangles";
@@ -352,6 +356,7 @@ const char* place_primitive(Build* build, const tinygltf::Primitive& p, const Ma
         }
         Face* face = &mesh->faces[mesh->face_count++];
         face->material = (uint16_t)(material + 1);
+        face->smoothing = smoothing;
         for (int k = 0; k < 3; ++k) {
             // A mirroring transform turns the faces round: their corners are
             // taken the other way, so their fronts stay outside.

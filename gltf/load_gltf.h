@@ -11,6 +11,8 @@
 // rotation and scale) composed down the tree, the positions moved into the
 // scene's frame. Triangles, triangle strips and fans are read (points and
 // lines are not drawn), indexed or not, with their first map coordinates;
+// a primitive with normals is drawn smooth across the vertices its faces
+// share (the normals themselves are not read), one without them flat;
 // accessors of any component type (normalized integers too) and sparse
 // accessors are read as the format says. A material's base colour (or,
 // with KHR_materials_pbrSpecularGlossiness, its diffuse colour) is the

@@ -21,8 +21,9 @@
 # ROUNDS (default 1) repeats the whole set, interleaved. PRESET=windows64
 # measures the 64-bit build of the same sources in a 64-bit prefix, through
 # Wine's 64-bit loader (for machines that start no 32-bit programs).
-# MODEL=FILE.3ds sets the saver's Model setting in the measuring prefix, to
-# measure a model of the user's instead of the medal.
+# MODEL=FILE sets the saver's Model setting in the measuring prefix (and
+# gives headsaver --model FILE), to measure a model of the user's, of any
+# format the saver reads, instead of the medal.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 which=windows
@@ -85,7 +86,7 @@ measure() {
   local program=$1 report="$work/report.txt" saver status=0 window
   rm -f "$report"
   if [ "$program" = headsaver ]; then
-    HEADSAVER_PROBE_FILE="$report" build/bench/headsaver/headsaver_probe --window &
+    HEADSAVER_PROBE_FILE="$report" build/bench/headsaver/headsaver_probe --window ${MODEL:+--model "$MODEL"} &
     saver=$!
     window='^headsaver$'
   else

@@ -155,7 +155,7 @@ TEST(LoadGltf, StripsFansIndicesAndAccessorsOfEverySort)
     };
     const Case cases[] = {
         {"strip", R"({"attributes":{"POSITION":0,"TEXCOORD_0":2},"indices":1,"mode":5})", 2, {1, 1, 0}},
-        {"fan", R"({"attributes":{"POSITION":0},"indices":1,"mode":6})", 2, {1, 1, 0}},
+        {"fan, with normals", R"({"attributes":{"POSITION":0,"NORMAL":0},"indices":1,"mode":6})", 2, {1, 1, 0}},
         {"triangles, a corner left over", R"({"attributes":{"POSITION":0},"mode":4})", 1, {0, 0, 0}},
         {"points are not drawn",
          R"({"attributes":{"POSITION":0},"mode":0},{"attributes":{"POSITION":3}})",
@@ -176,6 +176,8 @@ TEST(LoadGltf, StripsFansIndicesAndAccessorsOfEverySort)
             EXPECT_FLOAT_EQ(v.v, 0.0f);  // glTF's v of 1, drawn from the bottom up
         }
         if (std::string(c.what) == "points are not drawn") expect_near(loaded.corner(0, 2), 5, 5, 0);
+        // Faces are smooth where the file gives normals, else flat.
+        EXPECT_EQ(loaded.scene->meshes[0].faces[0].smoothing, std::string(c.what) == "fan, with normals" ? 1u : 0u);
     }
 }
 
