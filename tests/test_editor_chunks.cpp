@@ -514,55 +514,40 @@ TEST(EditorMaterial, DamagedPropertyKeepsItsDefaultAndNeverChangesTheOutcome)
     // Each damaged property is followed by a sound transparency of 50, so
     // the material's walk is seen to go on past it. A stream is tried whole
     // and cut just after the damage, by both byte sources.
+    // A property chunk holding one sub-chunk whose header declares length,
+    // then the bytes given (its body as stored, and what follows it in the
+    // property).
     struct Case {
         const char* what;
-        std::function<void(ChunkWriter*)> damage;
+        uint16_t property, sub;
+        uint32_t length;
+        std::vector<uint8_t> bytes;
     };
     const Case cases[] = {
-        {"colour length below its header",
-         [](ChunkWriter* w) {
-             begin_chunk(w, CHUNK_MATERIAL_DIFFUSE);
-             put_chunk_header(w, CHUNK_COLOR_24, 2);
-             put_bytes(w, "\x10\x20\x30", 3);
-             end_chunk(w);
-         }},
-        {"colour length past its parent",
-         [](ChunkWriter* w) {
-             begin_chunk(w, CHUNK_MATERIAL_DIFFUSE);
-             put_chunk_header(w, CHUNK_COLOR_24, 9 + 1000);
-             put_bytes(w, "\x10\x20\x30", 3);
-             end_chunk(w);
-         }},
+        {"colour length below its header", CHUNK_MATERIAL_DIFFUSE, CHUNK_COLOR_24, 2, {0x10, 0x20, 0x30}},
+        {"colour length past its parent", CHUNK_MATERIAL_DIFFUSE, CHUNK_COLOR_24, 9 + 1000, {0x10, 0x20, 0x30}},
         {"colour body shorter than its value",
-         [](ChunkWriter* w) {
-             begin_chunk(w, CHUNK_MATERIAL_SPECULAR);
-             put_chunk_header(w, CHUNK_COLOR_FLOAT, 6 + 8);
-             put_float(w, 0.5f);
-             put_float(w, 0.5f);
-             end_chunk(w);
-         }},
-        {"percentage body shorter than its value",
-         [](ChunkWriter* w) {
-             begin_chunk(w, CHUNK_MATERIAL_SHININESS);
-             put_chunk_header(w, CHUNK_PERCENT_INT, 6 + 1);
-             put_u8(w, 40);
-             end_chunk(w);
-         }},
+         CHUNK_MATERIAL_SPECULAR,
+         CHUNK_COLOR_FLOAT,
+         6 + 8,
+         {0, 0, 0, 63, 0, 0, 0, 63}},
+        {"percentage body shorter than its value", CHUNK_MATERIAL_SHININESS, CHUNK_PERCENT_INT, 6 + 1, {40}},
+        // A sound u scale of 2 after the name: the damaged map keeps it too.
         {"texture name without its end inside its chunk",
-         [](ChunkWriter* w) {
-             begin_chunk(w, CHUNK_MATERIAL_TEXTURE_MAP);
-             put_chunk_header(w, CHUNK_MAP_FILE_NAME, 6 + 4);
-             put_bytes(w, "WOOD", 4);
-             put_floats_chunk(w, CHUNK_MAP_U_SCALE, {2.0f});
-             end_chunk(w);
-         }},
+         CHUNK_MATERIAL_TEXTURE_MAP,
+         CHUNK_MAP_FILE_NAME,
+         6 + 4,
+         {'W', 'O', 'O', 'D', 0x54, 0xA3, 10, 0, 0, 0, 0, 0, 0, 0x40}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         size_t cut = 0;
         std::vector<uint8_t> whole = editor([&](ChunkWriter* w) {
             begin_material(w, "M");
-            c.damage(w);
+            begin_chunk(w, c.property);
+            put_chunk_header(w, c.sub, c.length);
+            put_bytes(w, c.bytes.data(), c.bytes.size());
+            end_chunk(w);
             cut = w->bytes.size();
             put_percent_property(w, CHUNK_MATERIAL_TRANSPARENCY, 50);
             end_chunk(w);

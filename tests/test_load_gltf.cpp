@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "load_gltf.h"
+#include "model_test_support.h"
 
 namespace {
 
@@ -57,41 +58,17 @@ const std::string ONE_TRIANGLE =
        "meshes":[{"primitives":[{"attributes":{"POSITION":0}}]}],
        "nodes":[{"mesh":0}],"scenes":[{"nodes":[0]}])";
 
-struct Loaded {
-    Scene* scene = nullptr;
-    char why[160] = "";
+struct Loaded : ReadModel {
     explicit Loaded(const std::string& text, OpenNamedFile open = nullptr)
     {
         scene = load_gltf((const uint8_t*)text.data(), text.size(), open, nullptr, why, sizeof why);
     }
-    ~Loaded() { free_scene(scene); }
-    Vec3 corner(int face, int k) const
-    {
-        const Mesh& m = scene->meshes[0];
-        return m.vertices[m.faces[face].vertex[k]].position;
-    }
 };
 
-void expect_near(Vec3 p, float x, float y, float z)
+TEST(LoadGltf, BothFormsGiveTheTriangle)
 {
-    EXPECT_NEAR(p.x, x, 1e-5f);
-    EXPECT_NEAR(p.y, y, 1e-5f);
-    EXPECT_NEAR(p.z, z, 1e-5f);
-}
-
-TEST(LoadGltf, TriangleFromADataUri)
-{
-    Loaded loaded(gltf(bytes_of(TRIANGLE), ONE_TRIANGLE));
-    ASSERT_NE(loaded.scene, nullptr) << loaded.why;
-    ASSERT_EQ(loaded.scene->mesh_count, 1);
-    ASSERT_EQ(loaded.scene->meshes[0].face_count, 1);
-    expect_near(loaded.corner(0, 1), 1, 0, 0);
-    expect_near(loaded.corner(0, 2), 0, 1, 0);
-    EXPECT_EQ(loaded.scene->meshes[0].faces[0].material, 0);
-}
-
-TEST(LoadGltf, BinaryFormWithItsBufferChunk)
-{
+    // The text form with its buffer in a data URI; the binary form with
+    // its buffer in its second chunk.
     std::string json = R"({"asset":{"version":"2.0"},"buffers":[{"byteLength":36}],)" + ONE_TRIANGLE + "}";
     while (json.size() % 4) json += ' ';
     std::vector<uint8_t> bin = bytes_of(TRIANGLE);
@@ -99,9 +76,15 @@ TEST(LoadGltf, BinaryFormWithItsBufferChunk)
                                     (uint32_t)json.size(), 0x4E4F534A};
     std::vector<uint8_t> glb = bytes_of(header) + std::vector<uint8_t>(json.begin(), json.end()) +
                                bytes_of(std::vector<uint32_t>{(uint32_t)bin.size(), 0x004E4942}) + bin;
-    Loaded loaded(std::string(glb.begin(), glb.end()));
-    ASSERT_NE(loaded.scene, nullptr) << loaded.why;
-    expect_near(loaded.corner(0, 1), 1, 0, 0);
+    for (const std::string& file : {gltf(bin, ONE_TRIANGLE), std::string(glb.begin(), glb.end())}) {
+        Loaded loaded(file);
+        ASSERT_NE(loaded.scene, nullptr) << loaded.why;
+        ASSERT_EQ(loaded.scene->mesh_count, 1);
+        ASSERT_EQ(loaded.scene->meshes[0].face_count, 1);
+        expect_near(loaded.corner(0, 1), 1, 0, 0);
+        expect_near(loaded.corner(0, 2), 0, 1, 0);
+        EXPECT_EQ(loaded.scene->meshes[0].faces[0].material, 0);
+    }
 }
 
 TEST(LoadGltf, NodeTransformsComposeDownTheTree)

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "load_stl.h"
+#include "model_test_support.h"
 
 namespace {
 
@@ -35,21 +36,12 @@ std::vector<uint8_t> binary_stl(const std::vector<Triangle>& triangles, const ch
 
 std::vector<uint8_t> text(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
 
-struct Loaded {
-    Scene* scene = nullptr;
-    char why[128] = "";
+struct Loaded : ReadModel {
     explicit Loaded(const std::vector<uint8_t>& bytes, size_t size = SIZE_MAX)
     {
         scene = load_stl(bytes.data(), size == SIZE_MAX ? bytes.size() : size, why, sizeof why);
     }
-    ~Loaded() { free_scene(scene); }
 };
-
-Vec3 corner(const Scene* s, int mesh, int face, int k)
-{
-    const Mesh& m = s->meshes[mesh];
-    return m.vertices[m.faces[face].vertex[k]].position;
-}
 
 TEST(LoadStl, BothFormsGiveTheirTriangles)
 {
@@ -75,7 +67,7 @@ TEST(LoadStl, BothFormsGiveTheirTriangles)
         EXPECT_EQ(loaded.scene->meshes[0].face_count, 1);
         EXPECT_EQ(loaded.scene->meshes[0].vertex_count, 3);
         for (int k = 0; k < 3; ++k) {
-            Vec3 p = corner(loaded.scene, 0, 0, k);
+            Vec3 p = loaded.corner(0, k);
             EXPECT_EQ(p.x, PLAIN.corners[3 * k]);
             EXPECT_EQ(p.y, PLAIN.corners[3 * k + 1]);
             EXPECT_EQ(p.z, PLAIN.corners[3 * k + 2]);
@@ -91,10 +83,10 @@ TEST(LoadStl, AsciiLoopOfFourCornersIsAFanOfTwo)
              "vertex 0 1 0\nendloop\nendfacet\nendsolid q\n"));
     ASSERT_NE(loaded.scene, nullptr) << loaded.why;
     ASSERT_EQ(loaded.scene->meshes[0].face_count, 2);
-    EXPECT_EQ(corner(loaded.scene, 0, 1, 0).x, 0.0f);
-    EXPECT_EQ(corner(loaded.scene, 0, 1, 1).y, 1.0f);  // (1, 1): the third corner
-    EXPECT_EQ(corner(loaded.scene, 0, 1, 2).x, 0.0f);  // (0, 1): the fourth
-    EXPECT_EQ(corner(loaded.scene, 0, 1, 2).y, 1.0f);
+    EXPECT_EQ(loaded.corner(1, 0).x, 0.0f);
+    EXPECT_EQ(loaded.corner(1, 1).y, 1.0f);  // (1, 1): the third corner
+    EXPECT_EQ(loaded.corner(1, 2).x, 0.0f);  // (0, 1): the fourth
+    EXPECT_EQ(loaded.corner(1, 2).y, 1.0f);
 }
 
 TEST(LoadStl, FaceColoursOfEitherConventionBecomeMaterials)
@@ -142,7 +134,7 @@ TEST(LoadStl, ManyTrianglesFillMeshesOfSixteenBitCounts)
     EXPECT_EQ(loaded.scene->meshes[0].face_count, STL_MESH_MAX_FACES);
     EXPECT_EQ(loaded.scene->meshes[0].vertex_count, 3 * STL_MESH_MAX_FACES);
     EXPECT_EQ(loaded.scene->meshes[1].face_count, 1);
-    EXPECT_EQ(corner(loaded.scene, 1, 0, 2).y, 1.0f);
+    EXPECT_EQ(loaded.corner(0, 2, 1).y, 1.0f);
 }
 
 TEST(LoadStl, DamagedOrOversizedFilesAreRefusedWithAReason)

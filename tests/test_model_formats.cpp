@@ -13,6 +13,7 @@
 
 #include "load_obj.h"
 #include "model_choice.h"
+#include "model_test_support.h"
 
 namespace {
 
@@ -53,11 +54,8 @@ FILE* open_for_test(const char* path, char* why, size_t why_size)
     return file;
 }
 
-struct Loaded {
-    Scene* scene = nullptr;
-    char why[128] = "";
+struct Loaded : ReadModel {
     explicit Loaded(const std::string& path) { scene = load_users_model(path.c_str(), open_for_test, why, sizeof why); }
-    ~Loaded() { free_scene(scene); }
 };
 
 const char QUAD_MTL[] =

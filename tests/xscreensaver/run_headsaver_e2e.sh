@@ -393,21 +393,27 @@ format_cases() {
       display_screenshot "$work/format.png" "$window_id"
     done
     stop_saver
-    if [ "$seen" != "$colour" ]; then
-      cp "$work/format.png" "$work/failed-$colour.png"
-      not_ok "$name" "the picture's dominant channel is $seen"
-    elif [ "$status" -ne 0 ] || [ -s "$work/err" ]; then
-      not_ok "$name" "SIGTERM: status $status, stderr: $(head -c 2000 "$work/err")"
-    else
-      ok "$name"
-    fi
+    [ "$seen" = "$colour" ] || cp "$work/format.png" "$work/failed-$colour.png"
+    judge_sigterm_run "$name" "$([ "$seen" = "$colour" ] || echo "the picture's dominant channel is $seen")"
   done
-  own_window_run "--model with a damaged STL file: why, and the medal" medal Escape \
-    "headsaver: $work/models/broken.stl: $MODELS_BROKEN_STL_WHY" --model "$work/models/broken.stl"
-  own_window_run "--model with a damaged OBJ file: why, and the medal" medal Escape \
-    "headsaver: $work/models/broken.obj: $MODELS_BROKEN_OBJ_WHY" --model "$work/models/broken.obj"
-  own_window_run "--model with a damaged glTF file: why, and the medal" medal Escape \
-    "headsaver: $work/models/broken.glb: $MODELS_BROKEN_GLB_WHY" --model "$work/models/broken.glb"
+  local format why
+  for format in stl obj glb; do
+    why=MODELS_BROKEN_${format^^}_WHY
+    own_window_run "--model with a damaged .$format file: why, and the medal" medal Escape \
+      "headsaver: $work/models/broken.$format: ${!why}" --model "$work/models/broken.$format"
+  done
+}
+
+# ok NAME, unless PROBLEM is given or the run just ended by SIGTERM left a
+# status other than 0 or anything on stderr.
+judge_sigterm_run() {
+  if [ -n "$2" ]; then
+    not_ok "$1" "$2"
+  elif [ "$status" -ne 0 ] || [ -s "$work/err" ]; then
+    not_ok "$1" "SIGTERM: status $status, stderr: $(head -c 2000 "$work/err")"
+  else
+    ok "$1"
+  fi
 }
 
 # The lit pixels' mean chroma (the largest of red, green and blue less the
@@ -453,18 +459,16 @@ look_cases() {
       display_screenshot "$work/look.png" "$window_id"
     done
     stop_saver
+    local problem=""
     if [ "$look" = colour ] && ! picture_gt "$chroma" 0.1; then
       # This check needs the renderer that draws a user's model as the file
       # says (each face in its material's colours); drawn plain, it fails.
       cp "$work/look.png" "$work/failed-colour.png"
-      not_ok "$name" "lit pixels' mean chroma $chroma, not above 0.1: grey"
+      problem="lit pixels' mean chroma $chroma, not above 0.1: grey"
     elif [ "$look" = grey ] && ! picture_gt 0.02 "$chroma"; then
-      not_ok "$name" "lit pixels' mean chroma $chroma, not below 0.02"
-    elif [ "$status" -ne 0 ] || [ -s "$work/err" ]; then
-      not_ok "$name" "SIGTERM: status $status, stderr: $(head -c 2000 "$work/err")"
-    else
-      ok "$name (chroma $chroma)"
+      problem="lit pixels' mean chroma $chroma, not below 0.02"
     fi
+    judge_sigterm_run "$name (chroma $chroma)" "$problem"
   done
 }
 
